@@ -1,0 +1,265 @@
+// The serial port on POSIX systems: termios for the line, poll() for the read time-outs.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include "link/platform_port.h"
+#include "link/stop_signal.h"
+#include "link/trace.h"
+
+namespace brevik2::link {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+speed_t speedCode(int baud) {
+    switch (baud) {
+        case 300:
+            return B300;
+        case 600:
+            return B600;
+        case 1200:
+            return B1200;
+        case 2400:
+            return B2400;
+        case 4800:
+            return B4800;
+        case 19200:
+            return B19200;
+        case 38400:
+            return B38400;
+        case 57600:
+            return B57600;
+        case 115200:
+            return B115200;
+        default:
+            return B9600;
+    }
+}
+
+void applyParity(termios& t, Parity parity) {
+    t.c_cflag &= ~(PARENB | PARODD);
+#ifdef CMSPAR
+    t.c_cflag &= ~CMSPAR;
+#endif
+    switch (parity) {
+        case Parity::None:
+            break;
+        case Parity::Odd:
+            t.c_cflag |= PARENB | PARODD;
+            break;
+        case Parity::Even:
+            t.c_cflag |= PARENB;
+            break;
+#ifdef CMSPAR
+        case Parity::Mark:
+            t.c_cflag |= PARENB | PARODD | CMSPAR;
+            break;
+        case Parity::Space:
+            t.c_cflag |= PARENB | CMSPAR;
+            break;
+#else
+        case Parity::Mark:
+        case Parity::Space:
+            t.c_cflag |= PARENB;  // no stick parity on this system
+            break;
+#endif
+    }
+}
+
+int millisecondsUntil(Clock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left < 0 ? 0 : static_cast<int>(left);
+}
+
+class PosixPort final : public PlatformPort {
+public:
+    ~PosixPort() override { restoreAndClose(); }
+
+    bool open(const std::string& device) override {
+        m_fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (m_fd < 0) {
+            return false;
+        }
+        // Blocking from here on: every wait goes through poll() with its deadline anyway.
+        fcntl(m_fd, F_SETFL, fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
+        if (ioctl(m_fd, TIOCEXCL) != 0) {
+            traceNote(std::string("TIOCEXCL: ") + std::strerror(errno));
+        }
+        return true;
+    }
+
+    bool configure(int baudRate, std::optional<Parity> parity, StopBits stopBits,
+                   int dataBits) override {
+        termios current{};
+        if (m_fd < 0 || tcgetattr(m_fd, &current) != 0) {
+            return false;
+        }
+        if (!m_savedValid) {
+            m_saved = current;
+            m_savedValid = true;
+        }
+        termios t = current;
+        const tcflag_t keptParity = current.c_cflag & (PARENB | PARODD
+#ifdef CMSPAR
+                                                       | CMSPAR
+#endif
+                                                      );
+        // A raw line: without it echo, canonical input and CR-to-LF translation stay on and no
+        // reply would ever parse.
+        cfmakeraw(&t);
+        t.c_iflag |= INPCK;
+        t.c_iflag &= ~(IXON | IXOFF | IXANY);
+        t.c_cflag |= CLOCAL | CREAD;
+#ifdef CRTSCTS
+        t.c_cflag &= ~CRTSCTS;
+#endif
+        t.c_cflag &= ~CSIZE;
+        t.c_cflag |= dataBits == 7 ? CS7 : CS8;
+        if (parity) {
+            applyParity(t, *parity);
+        } else {
+            t.c_cflag &= ~(PARENB | PARODD);
+            t.c_cflag |= keptParity;
+        }
+        // POSIX has no one and a half stop bits; two is the nearest the line can do.
+        if (stopBits == StopBits::One) {
+            t.c_cflag &= ~CSTOPB;
+        } else {
+            t.c_cflag |= CSTOPB;
+        }
+        t.c_cc[VMIN] = 0;
+        t.c_cc[VTIME] = 0;
+        cfsetispeed(&t, speedCode(baudRate));
+        cfsetospeed(&t, speedCode(baudRate));
+        if (tcsetattr(m_fd, TCSANOW, &t) != 0) {
+            return false;
+        }
+        // A pseudo-terminal forces 8 data bits and no parity-enable whatever was asked, and
+        // keeps the rest: only a speed that did not take is a refusal.
+        termios applied{};
+        if (tcgetattr(m_fd, &applied) != 0 || cfgetospeed(&applied) != speedCode(baudRate)) {
+            return false;
+        }
+        int lines = TIOCM_DTR | TIOCM_RTS;
+        if (ioctl(m_fd, TIOCMBIS, &lines) != 0) {
+            // A pseudo-terminal has no modem lines ("Inappropriate ioctl for device").
+            traceNote(std::string("DTR/RTS: ") + std::strerror(errno));
+        }
+        m_configured = true;
+        return true;
+    }
+
+    void restoreAndClose() override {
+        if (m_fd < 0) {
+            return;
+        }
+        // Settings are put back only when this object changed them; restoring a record it never
+        // read would hang the line up.
+        if (m_savedValid && m_configured) {
+            tcsetattr(m_fd, TCSANOW, &m_saved);
+        }
+        // Exclusive use ends with this handle; a device kept open elsewhere would refuse the
+        // next open of a reset otherwise.
+        ioctl(m_fd, TIOCNXCL);
+        ::close(m_fd);
+        m_fd = -1;
+        m_savedValid = false;
+        m_configured = false;
+    }
+
+    std::size_t read(char* buffer, std::size_t count, const SerialTimeouts& timeouts,
+                     const StopSignal* stop) override {
+        if (m_fd < 0 || count == 0) {
+            return 0;
+        }
+        const auto start = Clock::now();
+        const auto total = start + std::chrono::milliseconds(timeouts.readTotalConstantMs) +
+                           std::chrono::milliseconds(static_cast<long long>(
+                               timeouts.readTotalMultiplierMs) * static_cast<long long>(count));
+        std::size_t got = 0;
+        Clock::time_point lastByte{};
+        while (got < count) {
+            auto deadline = total;
+            if (got > 0) {
+                const auto interval = lastByte + std::chrono::milliseconds(timeouts.readIntervalMs);
+                if (interval < deadline) {
+                    deadline = interval;
+                }
+            }
+            pollfd fds[2] = {{m_fd, POLLIN, 0}, {stop ? stop->fd() : -1, POLLIN, 0}};
+            const int ready = poll(fds, 2, millisecondsUntil(deadline));
+            if (ready < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                break;
+            }
+            if (ready == 0 || (fds[1].revents & POLLIN) != 0) {
+                break;  // timed out, or the program is stopping
+            }
+            if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
+                continue;
+            }
+            const ssize_t n = ::read(m_fd, buffer + got, count - got);
+            if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
+                continue;
+            }
+            if (n <= 0) {
+                break;  // the device went away (a pty whose other side closed answers EIO)
+            }
+            got += static_cast<std::size_t>(n);
+            lastByte = Clock::now();
+        }
+        return got;
+    }
+
+    bool write(const char* data, std::size_t count, const StopSignal* stop) override {
+        std::size_t done = 0;
+        while (m_fd >= 0 && done < count) {
+            pollfd fds[2] = {{m_fd, POLLOUT, 0}, {stop ? stop->fd() : -1, POLLIN, 0}};
+            if (poll(fds, 2, -1) < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return false;
+            }
+            if ((fds[1].revents & POLLIN) != 0) {
+                return false;
+            }
+            if ((fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0 &&
+                (fds[0].revents & POLLOUT) == 0) {
+                return false;
+            }
+            const ssize_t n = ::write(m_fd, data + done, count - done);
+            if (n < 0) {
+                if (errno == EINTR || errno == EAGAIN) {
+                    continue;
+                }
+                return false;
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        return m_fd >= 0 && done == count;
+    }
+
+private:
+    int m_fd = -1;
+    termios m_saved{};
+    bool m_savedValid = false;
+    bool m_configured = false;
+};
+
+}  // namespace
+
+std::unique_ptr<PlatformPort> makePlatformPort() { return std::make_unique<PosixPort>(); }
+
+}  // namespace brevik2::link

@@ -1,0 +1,141 @@
+#include "link/settings_file.h"
+
+#include <SimpleIni.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <system_error>
+
+namespace brevik2::link {
+namespace {
+
+// One lock for every settings file of the process: both threads read and write the same file,
+// and a read must never see the other thread's half-done replacement.
+std::mutex& settingsMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+enum class LoadResult { Loaded, Missing, Failed };
+
+LoadResult loadIni(const std::filesystem::path& path, CSimpleIniA& ini) {
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        return ec ? LoadResult::Failed : LoadResult::Missing;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return LoadResult::Failed;
+    }
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad()) {
+        return LoadResult::Failed;
+    }
+    std::string text = content.str();
+    // The parser reads text up to a zero byte; a stray one (a damaged file) is taken as a line
+    // break so that the section after it is still found.
+    std::replace(text.begin(), text.end(), '\0', '\n');
+    return ini.LoadData(text.data(), text.size()) < 0 ? LoadResult::Failed : LoadResult::Loaded;
+}
+
+bool replaceFileAtomically(const std::filesystem::path& path, const std::string& content) {
+    std::filesystem::path temp = path;
+    temp += ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) {
+            return false;
+        }
+        out.write(content.data(), static_cast<std::streamsize>(content.size()));
+        out.flush();
+        if (!out) {
+            out.close();
+            std::error_code ignored;
+            std::filesystem::remove(temp, ignored);
+            return false;
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(temp, path, ec);
+    if (ec) {
+        std::filesystem::remove(temp, ec);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+SettingsFile::SettingsFile(std::filesystem::path path) : m_path(std::move(path)) {}
+
+std::string SettingsFile::readString(std::string_view key, std::string_view fallback,
+                                     std::size_t maxChars) const {
+    std::string value;
+    {
+        std::lock_guard lock(settingsMutex());
+        CSimpleIniA ini(false, false, false);
+        const std::string keyText(key);
+        const char* found = nullptr;
+        if (loadIni(m_path, ini) == LoadResult::Loaded) {
+            found = ini.GetValue(kSection, keyText.c_str(), nullptr);
+        }
+        value = found ? std::string(found) : std::string(fallback);
+    }
+    if (value.size() > maxChars) {
+        value.resize(maxChars);
+    }
+    return value;
+}
+
+int SettingsFile::readInt(std::string_view key, int fallback) const {
+    // A sentinel that no stored value can equal tells a missing key from an empty one.
+    static constexpr std::string_view kMissing{"\x01missing\x01"};
+    const std::string text = readString(key, kMissing, 4096);
+    if (text == kMissing) {
+        return fallback;
+    }
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long value = 0;
+    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
+        value = value * 10 + (text[i] - '0');
+        if (value > 0x7FFFFFFFLL) {
+            value = 0x7FFFFFFFLL;  // saturate rather than overflow on a silly stored value
+        }
+        ++i;
+    }
+    return static_cast<int>(negative ? -value : value);
+}
+
+bool SettingsFile::writeString(std::string_view key, std::string_view value) const {
+    std::lock_guard lock(settingsMutex());
+    CSimpleIniA ini(false, false, false);
+    ini.SetSpaces(false);  // "Key=value", as every other tool that reads this file writes it
+    if (loadIni(m_path, ini) == LoadResult::Failed) {
+        return false;  // never replace a file we could not read: that would lose its keys
+    }
+    const std::string keyText(key);
+    const std::string valueText(value);
+    if (ini.SetValue(kSection, keyText.c_str(), valueText.c_str()) < 0) {
+        return false;
+    }
+    std::string content;
+    if (ini.Save(content) < 0) {
+        return false;
+    }
+    return replaceFileAtomically(m_path, content);
+}
+
+}  // namespace brevik2::link

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace brevik2::link {
+
+// The settings file Brevik2.ini, section "Brevik2", with private-profile semantics: keys are
+// case-insensitive, a value is the text after "=" without surrounding blanks, a write replaces
+// the key in place or adds it, creating the file and the section when missing, and keeps
+// comments and other sections.
+//
+// There is no cache: every read goes to the file, so a value written by one part of the program
+// is seen by the next read anywhere.
+//
+// Thread safety: every member may be called from any thread. Each call is one access,
+// serialised with every other access in this process; a write replaces the file atomically
+// (temporary file beside it, then rename), so a reader never sees a torn file.
+class SettingsFile {
+public:
+    static constexpr const char* kSection = "Brevik2";
+
+    explicit SettingsFile(std::filesystem::path path);
+
+    const std::filesystem::path& path() const { return m_path; }
+
+    // The value of key, cut to maxChars characters; fallback when the key (or the file) is
+    // missing. An empty value is returned as empty, not as the fallback.
+    std::string readString(std::string_view key, std::string_view fallback,
+                           std::size_t maxChars = 254) const;
+
+    // The value's leading decimal integer (optional sign); 0 when it has no digits; fallback
+    // when the key is missing.
+    int readInt(std::string_view key, int fallback) const;
+
+    // Writes key = value; false when the file could not be written (read-only folder or
+    // file, full disk). The file on disk is then left as it was.
+    bool writeString(std::string_view key, std::string_view value) const;
+
+private:
+    std::filesystem::path m_path;
+};
+
+}  // namespace brevik2::link

@@ -1,0 +1,145 @@
+#include "link/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <thread>
+
+#include "link/settings_defaults.h"
+#include "link/settings_location.h"
+#include "link/settings_value.h"
+#include "support/temp_folder.h"
+
+namespace brevik2::link {
+namespace {
+
+using testing::readWholeFile;
+using testing::TempFolder;
+using testing::writeWholeFile;
+
+TEST(SettingsFile, ReadsWithPrivateProfileRules) {
+    TempFolder folder;
+    writeWholeFile(folder / "Brevik2.ini",
+                   "; station notes\n[Other]\nComPort=/dev/other\n[Brevik2]\n"
+                   "comport =  /dev/ttyUSB0  \nEmpty=\nBaudRate=19200 ; fast\n");
+    const SettingsFile settings(folder / "Brevik2.ini");
+
+    EXPECT_EQ(settings.readString("ComPort", "COM1"), "/dev/ttyUSB0");  // any case, blanks gone
+    EXPECT_EQ(settings.readString("Empty", "fallback"), "");  // present but empty is not missing
+    EXPECT_EQ(settings.readString("Missing", "fallback"), "fallback");
+    EXPECT_EQ(settings.readString("ComPort", "x", 8), "/dev/tty");  // cut to the caller's limit
+    EXPECT_EQ(settings.readInt("BaudRate", 2400), 19200);             // leading integer only
+    EXPECT_EQ(settings.readInt("Missing", 2400), 2400);
+    EXPECT_EQ(settings.readInt("ComPort", 7), 0);  // no digits
+}
+
+TEST(SettingsFile, MissingFileGivesFallbacksAndWriteCreatesIt) {
+    TempFolder folder;
+    const SettingsFile settings(folder / "Brevik2.ini");
+    EXPECT_EQ(settings.readString("ComPort", "COM1"), "COM1");
+    ASSERT_TRUE(settings.writeString("ComPort", "Com2"));
+    EXPECT_EQ(settings.readString("ComPort", "COM1"), "Com2");
+    EXPECT_NE(readWholeFile(folder / "Brevik2.ini").find("[Brevik2]"), std::string::npos);
+}
+
+TEST(SettingsFile, WriteReplacesInPlaceAndKeepsTheRest) {
+    TempFolder folder;
+    writeWholeFile(folder / "Brevik2.ini",
+                   "[Other]\nKey=kept\n[Brevik2]\n; the unit in rack 3\nBAUDRATE=4800\nParity=n\n");
+    const SettingsFile settings(folder / "Brevik2.ini");
+    ASSERT_TRUE(settings.writeString("BaudRate", "9600"));
+    const std::string content = readWholeFile(folder / "Brevik2.ini");
+    EXPECT_EQ(settings.readInt("baudrate", 0), 9600);
+    EXPECT_EQ(content.find("4800"), std::string::npos);
+    EXPECT_NE(content.find("; the unit in rack 3"), std::string::npos);
+    EXPECT_NE(content.find("Key=kept"), std::string::npos);
+    EXPECT_EQ(settings.readString("Parity", ""), "n");
+    EXPECT_FALSE(std::filesystem::exists(folder / "Brevik2.ini.tmp"));
+}
+
+TEST(SettingsFile, HostileContentFallsBackWithoutCrashing) {
+    TempFolder folder;
+    std::string binary(4096, '\0');
+    for (std::size_t i = 0; i < binary.size(); ++i) {
+        binary[i] = static_cast<char>(i * 37);
+    }
+    writeWholeFile(folder / "Brevik2.ini", binary + "\n[Brevik2]\nComPort=" +
+                                               std::string(100000, 'A') + "\nDataBits=8\n");
+    const SettingsFile settings(folder / "Brevik2.ini");
+    EXPECT_EQ(settings.readString("ComPort", "", 255).size(), 255u);
+    EXPECT_EQ(settings.readInt("DataBits", 7), 8);
+    EXPECT_TRUE(settings.writeString("StopBits", "1"));
+    EXPECT_EQ(settings.readString("StopBits", ""), "1");
+}
+
+TEST(SettingsFile, ConcurrentWritersLoseNoKey) {
+    TempFolder folder;
+    const SettingsFile settings(folder / "Brevik2.ini");
+    auto writer = [&settings](const char* prefix) {
+        for (int i = 0; i < 200; ++i) {
+            settings.writeString(std::string(prefix) + std::to_string(i % 20), std::to_string(i));
+        }
+    };
+    std::thread a(writer, "Alpha");
+    std::thread b(writer, "Beta");
+    a.join();
+    b.join();
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(settings.readString("Alpha" + std::to_string(i), "lost"), std::to_string(180 + i));
+        EXPECT_EQ(settings.readString("Beta" + std::to_string(i), "lost"), std::to_string(180 + i));
+    }
+}
+
+TEST(StartupDefaults, WritesTheFourteenKeysOnceAndKeepsExistingOnes) {
+    TempFolder folder;
+    writeWholeFile(folder / "Brevik2.ini", "[Brevik2]\nBaudRate=4800\n");
+    const SettingsFile settings(folder / "Brevik2.ini");
+    applyStartupDefaults(settings);
+    const std::string first = readWholeFile(folder / "Brevik2.ini");
+    applyStartupDefaults(settings);
+    EXPECT_EQ(readWholeFile(folder / "Brevik2.ini"), first);
+
+    EXPECT_EQ(settings.readString("BaudRate", ""), "4800");
+    const std::pair<const char*, const char*> seeded[] = {
+        {"WindowRectangle", "600,200,0,0"}, {"ComPort", "Com1"},
+        {"StopBits", "1"},                  {"DataBits", "8"},
+        {"Parity", "n"},                    {"MonitoringEnabled", "false"},
+        {"SamplingInterval", "3600"},       {"TelemetryFilenameTemplate", "Unit%ld_Data.txt"},
+        {"MultiUnitSupport", "false"},      {"SerialSwitchControlCode", "22"},
+        {"SerialSwitchPorts", "16"},        {"SerialSwitchCodeRepeatFactor", "8"},
+    };
+    for (const auto& [key, value] : seeded) {
+        EXPECT_EQ(settings.readString(key, "missing"), value) << key;
+    }
+    EXPECT_EQ(settings.readString("OnlineDatafileDirectory", "missing"), defaultDataDirectory());
+}
+
+TEST(SettingsValue, TrimCutsCommentAndTrailingBlanks) {
+    EXPECT_EQ(trimSettingsValue("Com2   ; the bench unit"), "Com2");
+    EXPECT_EQ(trimSettingsValue("30 \t;x;y"), "30");
+    EXPECT_EQ(trimSettingsValue("  lead kept\t "), "  lead kept");
+    EXPECT_EQ(trimSettingsValue(";all comment"), "");
+}
+
+TEST(SettingsValue, TrailingSeparatorAcceptsEither) {
+    EXPECT_EQ(ensureTrailingSeparator("/srv/data/"), "/srv/data/");
+    EXPECT_EQ(ensureTrailingSeparator("C:\\data\\"), "C:\\data\\");
+    EXPECT_EQ(ensureTrailingSeparator("/srv/data"), "/srv/data/");
+    EXPECT_EQ(resolveDataDirectory("c:\\"), defaultDataDirectory());
+    EXPECT_EQ(resolveDataDirectory("/srv/data/"), "/srv/data/");
+}
+
+TEST(SettingsLocation, EnvironmentVariableWins) {
+    TempFolder folder;
+    const auto named = folder / "station-b.ini";
+    ::setenv(kSettingsEnvironmentVariable, named.c_str(), 1);
+    EXPECT_EQ(locateSettingsFile(), named);
+    ::unsetenv(kSettingsEnvironmentVariable);
+    const auto found = locateSettingsFile();
+    EXPECT_EQ(found.filename(), "Brevik2.ini");
+    // The executable's folder keeps its case: a lower-cased path would name another folder.
+    EXPECT_EQ(executableDirectory(), std::filesystem::canonical("/proc/self/exe").parent_path());
+}
+
+}  // namespace
+}  // namespace brevik2::link
