@@ -1,0 +1,122 @@
+#include "engine/instrument_scan.h"
+
+#include "engine/monitor_shared_state.h"
+#include "engine/status_message.h"
+#include "engine/status_queries.h"
+#include "link/serial_port.h"
+#include "link/settings_file.h"
+#include "link/stop_signal.h"
+
+namespace brevik2::engine {
+namespace {
+
+struct CommonSetting {
+    const char* baud;  // nullptr: unchanged from the trial before
+    const char* dataBits;
+    const char* stopBits;
+    const char* parity;
+};
+
+constexpr CommonSetting kCommonSettings[] = {
+    {"2400", "7", "2", "Odd"},  {nullptr, "8", "1", "None"}, {"9600", "7", "2", "Odd"},
+    {nullptr, "8", "1", "None"}, {"19200", "7", "2", "Odd"}, {nullptr, "8", "1", "None"},
+};
+
+constexpr const char* kParities[] = {"Odd", "Even", "None", "Mark", "Space"};
+
+std::string comPortName(int number) { return "Com" + std::to_string(number); }
+
+}  // namespace
+
+InstrumentScan::InstrumentScan(const link::SettingsFile& settings, MonitorSharedState& shared,
+                               link::SerialPort& port, StatusQueries& queries,
+                               UnitRecords& records, const link::StopSignal& stop, PostNow postNow)
+    : m_settings(settings),
+      m_shared(shared),
+      m_port(port),
+      m_queries(queries),
+      m_records(records),
+      m_stop(stop),
+      m_postNow(std::move(postNow)) {}
+
+bool InstrumentScan::run() {
+    const bool found = phaseOne() || (!cancelled() && phaseTwo());
+    m_postNow(found ? kStatusScanFound : kStatusScanNotFound);
+    return found;
+}
+
+void InstrumentScan::write(const char* key, const std::string& value) {
+    m_settings.writeString(key, value);
+}
+
+bool InstrumentScan::stopping() const {
+    return m_shared.shuttingDown.load(std::memory_order_acquire) || m_stop.isRaised();
+}
+
+bool InstrumentScan::cancelled() const {
+    return !m_shared.scanRequest.load(std::memory_order_acquire) || stopping();
+}
+
+bool InstrumentScan::trial() {
+    m_postNow(kStatusScanTrial);
+    m_port.reset();
+    const bool answered = m_queries.unitStatusQuery(m_records);
+    m_shared.online.store(answered, std::memory_order_release);
+    return answered;
+}
+
+bool InstrumentScan::phaseOne() {
+    for (int port = 1; port <= 3; ++port) {
+        for (std::size_t i = 0; i < std::size(kCommonSettings); ++i) {
+            const CommonSetting& s = kCommonSettings[i];
+            if (i == 0) {
+                write("ComPort", comPortName(port));
+            }
+            if (s.baud != nullptr) {
+                write("BaudRate", s.baud);
+            }
+            write("DataBits", s.dataBits);
+            write("StopBits", s.stopBits);
+            write("Parity", s.parity);
+            if (trial()) {
+                return true;
+            }
+            if (cancelled()) {
+                return false;
+            }
+        }
+    }
+    return false;
+}
+
+bool InstrumentScan::phaseTwo() {
+    for (int port = 1; port <= 3; ++port) {
+        write("ComPort", comPortName(port));
+        for (int baud = 300; baud <= 19200; baud *= 2) {
+            write("BaudRate", std::to_string(baud));
+            for (int dataBits = 7; dataBits <= 8; ++dataBits) {
+                write("DataBits", std::to_string(dataBits));
+                for (int stopBits = 1; stopBits <= 2; ++stopBits) {
+                    write("StopBits", std::to_string(stopBits));
+                    for (const char* parity : kParities) {
+                        write("Parity", parity);
+                        if (trial()) {
+                            return true;
+                        }
+                        // The operator's Cancel is seen after the fifth parity; a shutdown at
+                        // once, or the exit would wait for up to five more trials.
+                        if (stopping()) {
+                            return false;
+                        }
+                    }
+                    if (cancelled()) {
+                        return false;
+                    }
+                }
+            }
+        }
+    }
+    return false;
+}
+
+}  // namespace brevik2::engine

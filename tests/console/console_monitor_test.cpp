@@ -1,0 +1,107 @@
+#include "console/console_monitor.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "link/settings_file.h"
+#include "sim/sim_server.h"
+#include "support/temp_folder.h"
+
+namespace brevik2::console {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+class ConsoleAgainstSim : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim::SimOptions options;
+        options.linkPath = (folder / "com1").string();
+        server = std::make_unique<sim::SimServer>(options);
+        std::string error;
+        ASSERT_TRUE(server->start(&error)) << error;
+        link::SettingsFile settings(folder / "Brevik2.ini");
+        settings.writeString("ComPort", "Com1");
+        settings.writeString("MonitoringEnabled", "true");
+        settings.writeString("SamplingInterval", "1");
+    }
+
+    std::vector<std::string> run(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--settings", (folder / "Brevik2.ini").string()});
+        std::string error;
+        auto options = parseConsoleOptions(args, error);
+        EXPECT_TRUE(options) << error;
+        engine::MonitorThread::Options engine;
+        engine.timeouts = link::SerialTimeouts{50, 10, 150, 4096, 300};
+        std::ostringstream out;
+        std::ostringstream err;
+        ConsoleMonitor monitor(*options, out, err, engine);
+        const std::atomic<bool> interrupted{false};
+        EXPECT_EQ(monitor.run(interrupted), 0);
+        EXPECT_EQ(err.str(), "");
+        return linesOf(out.str());
+    }
+
+    testing::TempFolder folder;
+    std::unique_ptr<sim::SimServer> server;
+};
+
+TEST_F(ConsoleAgainstSim, PrintsStatusAndMessagesAndStopsAfterThePolls) {
+    const auto lines = run({"--polls", "2"});
+    const auto count = [&](const std::string& line) {
+        return std::count(lines.begin(), lines.end(), line);
+    };
+    EXPECT_EQ(count("message: 10"), 2);
+    EXPECT_GE(count("message: 24"), 1);
+    EXPECT_GE(count("status: Com port Open OK"), 1);
+    EXPECT_GE(count("status: Unit Online"), 1);
+    EXPECT_EQ(count("message: 0"), 0);
+    // The online text repeats every cycle; it is printed only after some other text.
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        if (lines[i].starts_with("status: Unit online")) {
+            EXPECT_NE(lines[i], lines[i - 1]);
+        }
+    }
+    EXPECT_EQ(lines.back(), "message: 10");
+}
+
+TEST_F(ConsoleAgainstSim, RequestsAreAnsweredInOrderAndEndTheRun) {
+    const auto lines = run({"--request", "C03", "--request", "A09 1"});
+    std::vector<std::string> replies;
+    for (const auto& line : lines) {
+        if (line.starts_with("reply: ")) {
+            replies.push_back(line);
+        }
+    }
+    ASSERT_EQ(replies.size(), 2u);
+    EXPECT_NE(replies[0].find("Version"), std::string::npos);
+    EXPECT_NE(replies[1].find("A09"), std::string::npos);
+    EXPECT_TRUE(server->state().daylightSavings);
+}
+
+TEST(ConsoleOptions, RefusesWhatCannotBeSent) {
+    std::string error;
+    EXPECT_FALSE(parseConsoleOptions({"--request", "C06 " + std::string(1024, 'x')}, error));
+    EXPECT_NE(error.find("1023"), std::string::npos);
+    EXPECT_FALSE(parseConsoleOptions({"--request", "Q99"}, error));
+    EXPECT_FALSE(parseConsoleOptions({"--polls", "0"}, error));
+    EXPECT_FALSE(parseConsoleOptions({"--seconds"}, error));
+    EXPECT_FALSE(parseConsoleOptions({"--bogus"}, error));
+    const auto ok = parseConsoleOptions({"--polls", "3", "--request", "W01 +000150"}, error);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(*ok->polls, 3);
+    EXPECT_EQ(ok->requests.at(0).parameter, "+000150");
+}
+
+}  // namespace
+}  // namespace brevik2::console

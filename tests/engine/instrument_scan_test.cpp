@@ -1,0 +1,134 @@
+// The instrument scan on the monitor thread, against simulated units that answer only at their
+// own line settings. "Com1" to "Com3" are links in the test's folder, never the machine's ports.
+
+#include "engine/instrument_scan.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "engine/monitor_shared_state.h"
+#include "engine/monitor_thread.h"
+#include "link/settings_file.h"
+#include "sim/sim_server.h"
+#include "support/recording_reporter.h"
+#include "support/temp_folder.h"
+
+namespace brevik2::engine {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A failed trial costs a drain and a status query; with these the whole phase 1 and the first
+// 81 trials of phase 2 take a few seconds. The simulator answers at once.
+MonitorThread::Options scanOptions() {
+    MonitorThread::Options options;
+    options.timeouts = link::SerialTimeouts{20, 1, 40, 4096, 100};
+    options.onStuck = [] { ADD_FAILURE() << "monitor thread did not stop"; };
+    return options;
+}
+
+class InstrumentScanTest : public ::testing::Test {
+protected:
+    void startUnit(link::LineSettings line) {
+        sim::SimOptions options;
+        options.linkPath = (folder / "com1").string();
+        options.line = line;
+        unit = std::make_unique<sim::SimServer>(options);
+        std::string error;
+        ASSERT_TRUE(unit->start(&error)) << error;
+        // The other two ports exist as names only: opening them fails at once.
+        std::filesystem::create_symlink(folder / "absent2", folder / "com2");
+        std::filesystem::create_symlink(folder / "absent3", folder / "com3");
+    }
+
+    void startScan() {
+        settings.writeString("ComPort", "Com4");
+        settings.writeString("BaudRate", "115200");
+        settings.writeString("MonitoringEnabled", "true");
+        shared.samplingInterval = 3600;
+        shared.scanRequest = true;
+        monitor = std::make_unique<MonitorThread>(settings, shared, reporter, scanOptions());
+        monitor->start();
+    }
+
+    std::size_t trials() const {
+        std::size_t n = 0;
+        for (const auto& m : reporter.messages()) {
+            n += m.code == kStatusScanTrial;
+        }
+        return n;
+    }
+
+    void TearDown() override {
+        shared.shuttingDown = true;
+        if (monitor) {
+            EXPECT_TRUE(monitor->stop());
+        }
+    }
+
+    testing::TempFolder folder;
+    link::SettingsFile settings{folder / "Brevik2.ini"};
+    MonitorSharedState shared;
+    testing::RecordingReporter reporter;
+    std::unique_ptr<sim::SimServer> unit;
+    std::unique_ptr<MonitorThread> monitor;
+};
+
+TEST_F(InstrumentScanTest, FindsACommonSettingInPhaseOne) {
+    startUnit(link::LineSettings{9600, link::Parity::None, link::StopBits::One, 8});
+    startScan();
+    ASSERT_TRUE(reporter.waitForMessage(kStatusScanFound, 30s));
+    EXPECT_EQ(trials(), 4u);  // 2400 7O2, 2400 8N1, 9600 7O2, then 9600 8N1 answers
+    EXPECT_EQ(settings.readString("ComPort", ""), "Com1");
+    EXPECT_EQ(settings.readString("BaudRate", ""), "9600");
+    EXPECT_EQ(settings.readString("DataBits", ""), "8");
+    EXPECT_EQ(settings.readString("StopBits", ""), "1");
+    EXPECT_EQ(settings.readString("Parity", ""), "None");
+    // Found means online at the settings found: the first poll follows at once.
+    EXPECT_TRUE(reporter.waitForMessage(kStatusPollCompleted, 10s));
+    EXPECT_FALSE(shared.scanRequest);
+}
+
+TEST_F(InstrumentScanTest, FindsAnUncommonSettingInPhaseTwo) {
+    // 4800 baud never comes up in phase 1. On a pty 7 and 8 data bits and even and no parity
+    // look alike, so the unit's 7O1 is the first of its look-alikes in the scan order.
+    startUnit(link::LineSettings{4800, link::Parity::Odd, link::StopBits::One, 7});
+    startScan();
+    ASSERT_TRUE(reporter.waitForMessage(kStatusScanFound, 120s));
+    EXPECT_EQ(trials(), 18u + 4 * 20 + 1);
+    EXPECT_EQ(settings.readString("BaudRate", ""), "4800");
+    EXPECT_EQ(settings.readString("DataBits", ""), "7");
+    EXPECT_EQ(settings.readString("StopBits", ""), "1");
+    EXPECT_EQ(settings.readString("Parity", ""), "Odd");
+}
+
+TEST_F(InstrumentScanTest, CancelEndsAsNotFoundAndKeepsTheLastCombination) {
+    startUnit(link::LineSettings{115200, link::Parity::None, link::StopBits::One, 8});
+    startScan();
+    ASSERT_TRUE(reporter.waitForMessage(kStatusScanTrial, 10s, nullptr, 3));
+    shared.scanRequest = false;
+    ASSERT_TRUE(reporter.waitForMessage(kStatusScanNotFound, 10s));
+    EXPECT_LT(trials(), 18u);
+    EXPECT_FALSE(reporter.waitForMessage(kStatusScanFound, 0ms));
+    EXPECT_NE(settings.readString("BaudRate", ""), "115200");  // the last tried, not the old
+}
+
+TEST_F(InstrumentScanTest, ShutdownEndsALongScanPromptly) {
+    startUnit(link::LineSettings{115200, link::Parity::None, link::StopBits::One, 8});
+    MonitorThread::Options slow = scanOptions();
+    slow.timeouts = link::SerialTimeouts{};  // the instrument's own: about two seconds a trial
+    settings.writeString("ComPort", "Com1");
+    shared.scanRequest = true;
+    monitor = std::make_unique<MonitorThread>(settings, shared, reporter, slow);
+    monitor->start();
+    ASSERT_TRUE(reporter.waitForMessage(kStatusScanTrial, 10s, nullptr, 2));
+    shared.shuttingDown = true;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(monitor->stop());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);
+    monitor.reset();
+}
+
+}  // namespace
+}  // namespace brevik2::engine
