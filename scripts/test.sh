@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, checks the formatting and runs every test.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/install-deps.sh"
+"$root/scripts/build.sh"
+build="${BREVIK2_BUILD_DIR:-$root/build}"
+
+echo "== formatting"
+(cd "$root" && git ls-files 'src/*.cpp' 'src/*.h' 'apps/*.cpp' 'tests/*.cpp' 'tests/*.h' \
+  | xargs clang-format --dry-run --Werror)
+
+echo "== tests"
+cd "$build"
+ctest --output-on-failure -j"$(nproc)" --timeout 300

@@ -1,0 +1,1 @@
+#include "support/scripted_user_prompts.h"
