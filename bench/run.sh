@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Runs the benchmarks and prints their figures (docs/performance.md records them).
+#   bench/run.sh [poll|idle|memory]...     (default: all three; about five minutes)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${BREVIK2_BUILD_DIR:-$root/build}"
+cmake --build "$build" -j"$(nproc)" --target bench_poll_wire_ratio brevik2-monitor brevik2-sim >/dev/null
+work="$(mktemp -d)"
+sim_pid=""
+cleanup() { [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+
+start_sim() {  # a healthy model 401 at $work/com1
+  "$build/apps/brevik2-sim" --model 401 --link "$work/com1" >/dev/null &
+  sim_pid=$!
+  for _ in $(seq 50); do [ -e "$work/com1" ] && return; sleep 0.1; done
+  echo "simulator did not start" >&2; exit 1
+}
+stop_sim() { kill "$sim_pid"; wait "$sim_pid" 2>/dev/null || true; sim_pid=""; }
+
+settings() {  # $1 = SamplingInterval
+  printf '[Brevik2]\nComPort=Com1\nMonitoringEnabled=true\nRecordDataFile=false\nSamplingInterval=%s\n' \
+    "$1" >"$work/Brevik2.ini"
+}
+
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+
+bench_poll() {
+  echo "== poll time against the wire (9600 8N1, paced simulator)"
+  "$build/bench/bench_poll_wire_ratio" 20
+}
+
+bench_idle() {
+  echo "== idle cost (SamplingInterval 3600, 60 s)"
+  settings 3600
+  start_sim
+  "$build/apps/brevik2-monitor" --settings "$work/Brevik2.ini" --seconds 70 >/dev/null &
+  local pid=$!
+  sleep 5  # start-up, contact and the first poll are not idle
+  local before; before=$(cpu_ticks "$pid")
+  sleep 60
+  local after; after=$(cpu_ticks "$pid")
+  kill -TERM "$pid"; wait "$pid" || true
+  stop_sim
+  local hz; hz=$(getconf CLK_TCK)
+  awk -v t=$((after - before)) -v hz="$hz" \
+    'BEGIN { printf "cpu %.3f s in 60 s = %.3f %% of one core\n", t / hz, 100 * t / hz / 60 }'
+}
+
+bench_memory() {
+  echo "== memory over 1000 polls (SamplingInterval 0: a poll every cycle)"
+  settings 0
+  start_sim
+  local out="$work/monitor.out"
+  "$build/apps/brevik2-monitor" --settings "$work/Brevik2.ini" --polls 1001 >"$out" &
+  local pid=$!
+  local rss100="" polls=0
+  while kill -0 "$pid" 2>/dev/null; do
+    polls=$(grep -c '^message: 10$' "$out" || true)
+    if [ -z "$rss100" ] && [ "$polls" -ge 100 ]; then
+      rss100=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")
+    fi
+    if [ "$polls" -ge 1000 ]; then
+      local rss1000 hwm
+      rss1000=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")
+      hwm=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status")
+      echo "resident at poll 100: ${rss100} KiB; at poll 1000: ${rss1000} KiB (growth $((rss1000 - rss100)) KiB); peak ${hwm} KiB"
+      break
+    fi
+    sleep 0.05
+  done
+  wait "$pid" || true
+  stop_sim
+}
+
+for b in "${@:-poll idle memory}"; do
+  for one in $b; do "bench_$one"; done
+done
