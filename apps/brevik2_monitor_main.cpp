@@ -7,7 +7,9 @@
 
 namespace {
 std::atomic<bool> g_interrupted{false};
-extern "C" void onSignal(int) { g_interrupted.store(true); }
+extern "C" void onSignal(int) {
+    g_interrupted.store(true);
+}
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -83,7 +83,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "poll %d failed\n", i);
             return 1;
         }
-        pollSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        pollSeconds +=
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     const std::size_t replyBytes = counting.bytes;
     const double bitsPerChar = 10.0;  // start, 8 data, 1 stop

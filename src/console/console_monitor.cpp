@@ -25,8 +25,8 @@ void checkSettingsAccess(const link::SettingsFile& settings, std::ostream& err) 
     const std::string probeKey = "ComPort";
     const std::string value = settings.readString(probeKey, "\x01", 255);
     if (value == "\x01" || !settings.writeString(probeKey, value)) {
-        err << "brevik2-monitor: cannot read or write the settings file " << settings.path().string()
-            << "; going on with the built-in fallbacks\n";
+        err << "brevik2-monitor: cannot read or write the settings file "
+            << settings.path().string() << "; going on with the built-in fallbacks\n";
         err.flush();
     }
 }
@@ -35,7 +35,10 @@ void checkSettingsAccess(const link::SettingsFile& settings, std::ostream& err) 
 
 ConsoleMonitor::ConsoleMonitor(ConsoleOptions options, std::ostream& out, std::ostream& err,
                                engine::MonitorThread::Options engineOptions)
-    : m_options(std::move(options)), m_out(out), m_err(err), m_engineOptions(std::move(engineOptions)) {}
+    : m_options(std::move(options)),
+      m_out(out),
+      m_err(err),
+      m_engineOptions(std::move(engineOptions)) {}
 
 int ConsoleMonitor::run(const std::atomic<bool>& interrupted) {
     const link::SettingsFile settings(m_options.settingsPath.empty()

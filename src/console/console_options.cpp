@@ -49,8 +49,8 @@ std::optional<ConsoleOptions> parseConsoleOptions(const std::vector<std::string>
         } else if (arg == "--request" && hasValue) {
             const std::string& text = args[++i];
             const auto space = text.find(' ');
-            ConsoleOptions::Request request{text.substr(0, space),
-                                            space == std::string::npos ? "" : text.substr(space + 1)};
+            ConsoleOptions::Request request{
+                text.substr(0, space), space == std::string::npos ? "" : text.substr(space + 1)};
             if (link::findCommand(request.code) == nullptr) {
                 error = "unknown request code \"" + request.code + "\"";
                 return std::nullopt;

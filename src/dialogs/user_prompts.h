@@ -19,8 +19,8 @@ public:
 
     // A save-file dialog asking before an existing file is replaced; empty when cancelled.
     // filter is in the toolkit's form ("Text File (*.txt);;All Files (*.*)").
-    virtual QString saveFileName(QWidget* parent, const QString& defaultName,
-                                 const QString& filter, const QString& defaultSuffix) = 0;
+    virtual QString saveFileName(QWidget* parent, const QString& defaultName, const QString& filter,
+                                 const QString& defaultSuffix) = 0;
 
     // A folder picker; empty when cancelled.
     virtual QString existingDirectory(QWidget* parent, const QString& caption,

@@ -18,19 +18,21 @@ struct CommonSetting {
 };
 
 constexpr CommonSetting kCommonSettings[] = {
-    {"2400", "7", "2", "Odd"},  {nullptr, "8", "1", "None"}, {"9600", "7", "2", "Odd"},
-    {nullptr, "8", "1", "None"}, {"19200", "7", "2", "Odd"}, {nullptr, "8", "1", "None"},
+    {"2400", "7", "2", "Odd"},   {nullptr, "8", "1", "None"}, {"9600", "7", "2", "Odd"},
+    {nullptr, "8", "1", "None"}, {"19200", "7", "2", "Odd"},  {nullptr, "8", "1", "None"},
 };
 
 constexpr const char* kParities[] = {"Odd", "Even", "None", "Mark", "Space"};
 
-std::string comPortName(int number) { return "Com" + std::to_string(number); }
+std::string comPortName(int number) {
+    return "Com" + std::to_string(number);
+}
 
 }  // namespace
 
 InstrumentScan::InstrumentScan(const link::SettingsFile& settings, MonitorSharedState& shared,
-                               link::SerialPort& port, StatusQueries& queries,
-                               UnitRecords& records, const link::StopSignal& stop, PostNow postNow)
+                               link::SerialPort& port, StatusQueries& queries, UnitRecords& records,
+                               const link::StopSignal& stop, PostNow postNow)
     : m_settings(settings),
       m_shared(shared),
       m_port(port),

@@ -52,7 +52,8 @@ MonitorSession::MonitorSession(const link::SettingsFile& settings, MonitorShared
       m_recorder(settings, m_status, options.telemetryTiming) {}
 
 void MonitorSession::begin() {
-    m_elapsedMs = std::int64_t{m_shared.samplingInterval.load(std::memory_order_acquire)} * 1000 + 1;
+    m_elapsedMs =
+        std::int64_t{m_shared.samplingInterval.load(std::memory_order_acquire)} * 1000 + 1;
     m_cycleCode = 0;
     m_failures = 0;
     m_port = std::make_unique<link::SerialPort>(m_settings, m_status, m_options.timeouts, &m_stop);

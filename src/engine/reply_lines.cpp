@@ -18,8 +18,8 @@ std::vector<std::string> splitReplyLines(std::string_view reply, int replyLimit)
         }
     };
     // The reply buffer always ends with a zero byte after the bytes received.
-    const std::size_t last = std::min<std::size_t>(static_cast<std::size_t>(replyLimit),
-                                                   reply.size());
+    const std::size_t last =
+        std::min<std::size_t>(static_cast<std::size_t>(replyLimit), reply.size());
     for (std::size_t i = 0; i <= last; ++i) {
         if (current.size() == kLineMax) {
             flush();

@@ -31,7 +31,8 @@ bool StatusQueries::unitStatusQuery(UnitRecords& records) {
 bool StatusQueries::readFixedReply(const char* code, std::size_t length) {
     m_reply.assign(length + 1, '\0');
     std::size_t received = 0;
-    const bool ok = link::sendRequest(m_port, code) && m_port.read(length, m_reply.data(), &received);
+    const bool ok =
+        link::sendRequest(m_port, code) && m_port.read(length, m_reply.data(), &received);
     m_reply.resize(received);
     return ok;
 }

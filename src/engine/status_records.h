@@ -127,7 +127,7 @@ struct ConstantsRecord : SlotArray<kConstantFieldCount> {
 // The non-volatile memory record (the "D*5" reply): 36 values addressed by their field number,
 // 1 to 36. Fields 17 and 18 are floats, 19 is a text kept in text19, 22 to 26, 30 and 34 are
 // unsigned, 27 to 29 and 31 to 33 are characters; the rest are signed.
-struct NvRecord : SlotArray<37> {  // index 0 unused
+struct NvRecord : SlotArray<37> {   // index 0 unused
     std::array<char, 12> text19{};  // zero-terminated, at most 11 characters
 
     static constexpr int kManufactureYear = 2;

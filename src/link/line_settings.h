@@ -15,8 +15,8 @@ struct LineSettings {
     bool operator==(const LineSettings&) const = default;
 };
 
-inline constexpr int kValidBaudRates[] = {300,   600,   1200,  2400,  4800,
-                                          9600,  19200, 38400, 57600, 115200};
+inline constexpr int kValidBaudRates[] = {300,  600,   1200,  2400,  4800,
+                                          9600, 19200, 38400, 57600, 115200};
 
 inline bool isValidBaudRate(int rate) {
     for (int r : kValidBaudRates) {

@@ -3,8 +3,8 @@
 namespace brevik2::link {
 
 PendingRequestSlot::FillResult PendingRequestSlot::fill(std::string_view code,
-                                                        std::string_view parameter,
-                                                        int replyLimit, int completionCode) {
+                                                        std::string_view parameter, int replyLimit,
+                                                        int completionCode) {
     if (code.empty() || code.size() > 3) {
         return FillResult::BadCode;
     }

@@ -20,9 +20,9 @@ public:
 
     enum class FillResult {
         Accepted,
-        Busy,               // another request is pending: this one is dropped
-        ParameterTooLong,   // more than 1023 characters: refused, never cut
-        BadCode,            // not one to three characters
+        Busy,              // another request is pending: this one is dropped
+        ParameterTooLong,  // more than 1023 characters: refused, never cut
+        BadCode,           // not one to three characters
     };
 
     struct Request {

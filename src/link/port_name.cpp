@@ -28,8 +28,7 @@ int comPortNumber(std::string_view name) {
 
 }  // namespace
 
-std::string resolvePortName(std::string_view comPort,
-                            const std::filesystem::path& settingsFolder) {
+std::string resolvePortName(std::string_view comPort, const std::filesystem::path& settingsFolder) {
     const int number = comPortNumber(comPort);
     if (number <= 0) {
         return std::string(comPort);

@@ -24,8 +24,7 @@ bool sendRequest(SerialPort& port, std::string_view code, std::string_view param
         return port.write(wire.data(), wire.size());
     }
     const std::size_t head = wire.size() - parameter.size() - 1;
-    return port.write(wire.data(), head) &&
-           port.write(wire.data() + head, parameter.size()) &&
+    return port.write(wire.data(), head) && port.write(wire.data() + head, parameter.size()) &&
            port.write(wire.data() + wire.size() - 1, 1);
 }
 

@@ -25,7 +25,9 @@ SerialPort::SerialPort(const SettingsFile& settings, StatusOutput& status, Seria
     configure();
 }
 
-SerialPort::~SerialPort() { close(); }
+SerialPort::~SerialPort() {
+    close();
+}
 
 void SerialPort::open() {
     if (m_open) {
@@ -118,8 +120,8 @@ void SerialPort::reset() {
             std::chrono::steady_clock::now() + std::chrono::milliseconds(m_timeouts.drainLimitMs);
         int drained = 0;
         char block[11];
-        while (drained < m_timeouts.drainLimitBytes && std::chrono::steady_clock::now() < deadline &&
-               !(m_stop && m_stop->isRaised())) {
+        while (drained < m_timeouts.drainLimitBytes &&
+               std::chrono::steady_clock::now() < deadline && !(m_stop && m_stop->isRaised())) {
             const std::size_t got = m_platform->read(block, 10, m_timeouts, m_stop);
             traceBytes("drain", block, got);
             drained += static_cast<int>(got);

@@ -182,9 +182,10 @@ public:
             return 0;
         }
         const auto start = Clock::now();
-        const auto total = start + std::chrono::milliseconds(timeouts.readTotalConstantMs) +
-                           std::chrono::milliseconds(static_cast<long long>(
-                               timeouts.readTotalMultiplierMs) * static_cast<long long>(count));
+        const auto total =
+            start + std::chrono::milliseconds(timeouts.readTotalConstantMs) +
+            std::chrono::milliseconds(static_cast<long long>(timeouts.readTotalMultiplierMs) *
+                                      static_cast<long long>(count));
         std::size_t got = 0;
         Clock::time_point lastByte{};
         while (got < count) {
@@ -260,6 +261,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<PlatformPort> makePlatformPort() { return std::make_unique<PosixPort>(); }
+std::unique_ptr<PlatformPort> makePlatformPort() {
+    return std::make_unique<PosixPort>();
+}
 
 }  // namespace brevik2::link

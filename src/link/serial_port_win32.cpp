@@ -100,6 +100,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<PlatformPort> makePlatformPort() { return std::make_unique<Win32Port>(); }
+std::unique_ptr<PlatformPort> makePlatformPort() {
+    return std::make_unique<Win32Port>();
+}
 
 }  // namespace brevik2::link

@@ -8,15 +8,26 @@
 namespace brevik2::link {
 
 namespace {
-HANDLE eventOf(int fd) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd)); }
+HANDLE eventOf(int fd) {
+    return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd));
+}
 }  // namespace
 
 StopSignal::StopSignal() {
-    m_readFd = static_cast<int>(reinterpret_cast<intptr_t>(CreateEventA(nullptr, TRUE, FALSE, nullptr)));
+    m_readFd =
+        static_cast<int>(reinterpret_cast<intptr_t>(CreateEventA(nullptr, TRUE, FALSE, nullptr)));
 }
-StopSignal::~StopSignal() { CloseHandle(eventOf(m_readFd)); }
-void StopSignal::raise() { SetEvent(eventOf(m_readFd)); }
-void StopSignal::clear() { ResetEvent(eventOf(m_readFd)); }
-bool StopSignal::isRaised() const { return WaitForSingleObject(eventOf(m_readFd), 0) == WAIT_OBJECT_0; }
+StopSignal::~StopSignal() {
+    CloseHandle(eventOf(m_readFd));
+}
+void StopSignal::raise() {
+    SetEvent(eventOf(m_readFd));
+}
+void StopSignal::clear() {
+    ResetEvent(eventOf(m_readFd));
+}
+bool StopSignal::isRaised() const {
+    return WaitForSingleObject(eventOf(m_readFd), 0) == WAIT_OBJECT_0;
+}
 
 }  // namespace brevik2::link

@@ -120,8 +120,8 @@ TEST_P(MonitorPollsEachModel, FillsEveryRecord) {
     EXPECT_FALSE(r.dateTime.empty());
     EXPECT_NE(r.version.letter, '\0');
     EXPECT_NE(r.counters[0], 0);
-    for (const char* step : {"Polling", "D1 OK", "D2 OK", "NVRAM OK", "Date and Time OK",
-                             "Version OK", "Ready"}) {
+    for (const char* step :
+         {"Polling", "D1 OK", "D2 OK", "NVRAM OK", "Date and Time OK", "Version OK", "Ready"}) {
         EXPECT_GE(reporter.countText(step), 1u) << step;
     }
 }
@@ -185,7 +185,8 @@ TEST_F(MonitorAgainstSim, FailedPollGoesOfflineAndComesBack) {
     ASSERT_TRUE(reporter.waitForText("Unit Not Responding", 10s));
     const std::size_t pollsBefore = [&] {
         std::size_t n = 0;
-        for (const auto& m : reporter.messages()) n += m.code == kStatusPollCompleted;
+        for (const auto& m : reporter.messages())
+            n += m.code == kStatusPollCompleted;
         return n;
     }();
     server->setFault("");
@@ -206,7 +207,8 @@ TEST_F(MonitorAgainstSim, RecordsOneTelemetryLinePerPoll) {
     const std::string content = testing::readWholeFile(folder / "Unit1010_Data.txt");
     std::vector<std::string> lines;
     std::size_t start = 0;
-    for (std::size_t end; (end = content.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    for (std::size_t end; (end = content.find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
         lines.push_back(content.substr(start, end - start));
     }
     EXPECT_EQ(start, content.size());  // nothing after the last line end
@@ -215,6 +217,19 @@ TEST_F(MonitorAgainstSim, RecordsOneTelemetryLinePerPoll) {
     for (std::size_t i = 1; i < lines.size(); ++i) {
         EXPECT_EQ(countFields(lines[i]), 51u) << lines[i];
     }
+}
+
+TEST_F(MonitorAgainstSim, AFailedPollWritesNoRecord) {
+    sim::SimOptions options;
+    options.fault = "garbage";  // the contact test passes, every poll fails
+    startSim(options);
+    writeSettings(true, 0);
+    settings.writeString("RecordDataFile", "true");
+    settings.writeString("OnlineDatafileDirectory", folder.path().string());
+    startMonitor();
+    ASSERT_TRUE(reporter.waitForText("error", 10s, 2));
+    EXPECT_FALSE(reporter.waitForMessage(kStatusPollCompleted, 0ms));
+    EXPECT_FALSE(std::filesystem::exists(folder / "Unit1010_Data.txt"));
 }
 
 TEST_F(MonitorAgainstSim, EventLogIsHandedOverOnceUntilTaken) {
@@ -320,9 +335,14 @@ INSTANTIATE_TEST_SUITE_P(Faults, MonitorStopsPromptly, ::testing::Values("silent
 TEST(SamplingInterval, OutOfRangeOrGarbageGivesTen) {
     testing::TempFolder folder;
     link::SettingsFile settings(folder / "Brevik2.ini");
-    const std::pair<const char*, int> cases[] = {
-        {"30   ; half a minute", 30}, {"-5", 10}, {"200000", 10}, {"100000", 100000},
-        {"0", 0},  {"15x", 15}, {"x", 0}, {"99999999999999999999", 10}};
+    const std::pair<const char*, int> cases[] = {{"30   ; half a minute", 30},
+                                                 {"-5", 10},
+                                                 {"200000", 10},
+                                                 {"100000", 100000},
+                                                 {"0", 0},
+                                                 {"15x", 15},
+                                                 {"x", 0},
+                                                 {"99999999999999999999", 10}};
     for (const auto& [stored, expected] : cases) {
         settings.writeString("SamplingInterval", stored);
         EXPECT_EQ(readSamplingInterval(settings), expected) << stored;

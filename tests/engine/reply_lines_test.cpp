@@ -11,7 +11,11 @@ TEST(ReplyLines, FramingAndLineEndsAreDropped) {
     EXPECT_EQ(splitReplyLines("\x02W00 OK\r\nalarms cleared\r\n\x03", 1024),
               (Lines{"W00 OK", "alarms cleared"}));
     EXPECT_EQ(splitReplyLines("\x02one\r\r\r\ntwo\x03three", 1024), (Lines{"one", "two"}));
-    EXPECT_EQ(splitReplyLines(std::string("\x02" "a\0b", 4), 1024), (Lines{"a"}));
+    EXPECT_EQ(splitReplyLines(std::string("\x02"
+                                          "a\0b",
+                                          4),
+                              1024),
+              (Lines{"a"}));
     EXPECT_EQ(splitReplyLines("", 1024), Lines{});
     EXPECT_EQ(splitReplyLines(std::string(1, '\0') + "late", 1024), Lines{});
 }
@@ -25,7 +29,10 @@ TEST(ReplyLines, LongLinesAreCutEvery255Characters) {
 }
 
 TEST(ReplyLines, BytesAboveTheLimitAreNotRead) {
-    EXPECT_EQ(splitReplyLines("\x02" "abcdef", 3), (Lines{"abc"}));
+    EXPECT_EQ(splitReplyLines("\x02"
+                              "abcdef",
+                              3),
+              (Lines{"abc"}));
     EXPECT_EQ(splitReplyLines("\xC1\xFF", 1024), (Lines{"\xC1\xFF"}));  // kept as they came
 }
 

@@ -17,7 +17,9 @@ using FillResult = PendingRequestSlot::FillResult;
 TEST(RequestFraming, WireBytesAreExact) {
     EXPECT_EQ(frameRequest("W04", ""), std::string("\x02W04 00000 \x03", 12));
     EXPECT_EQ(frameRequest("W01", "+000000"), std::string("\x02W01 00000 +000000\x03", 19));
-    EXPECT_EQ(frameRequest("D*1", ""), std::string("\x02" "D*1 00000 \x03", 12));
+    EXPECT_EQ(frameRequest("D*1", ""), std::string("\x02"
+                                                   "D*1 00000 \x03",
+                                                   12));
     EXPECT_EQ(frameRequest("A", ""), std::string("\x02  A 00000 \x03", 12));  // right-aligned
 }
 
@@ -58,8 +60,9 @@ TEST(CommandCatalogue, SixtyOneDistinctRowsHonouringTheirInvariants) {
     EXPECT_EQ(rows.back().code, "A22");
     EXPECT_EQ(findCommand("D*3")->replyLimit, 32000);
     EXPECT_EQ(findCommand("D*4")->replyLimit, 2048);
-    EXPECT_EQ(findCommand("W07")->description,
-              "Set the TTL output Frequency (Q520k)\n   1=100KHz\n   2=1MHz\n   3=5MHz\n   4=10MHz");
+    EXPECT_EQ(
+        findCommand("W07")->description,
+        "Set the TTL output Frequency (Q520k)\n   1=100KHz\n   2=1MHz\n   3=5MHz\n   4=10MHz");
     EXPECT_EQ(findCommand("A24"), nullptr);  // the monitor's own request, not the operator's
 }
 

@@ -51,7 +51,8 @@ TEST_F(SerialPortPty, OpensAndConfiguresARawLine) {
     SerialPort port(settings, status, kQuick);
     EXPECT_TRUE(port.isOpen());
     EXPECT_TRUE(port.isConfigured());
-    EXPECT_EQ(status.texts(), (std::vector<std::string>{"Com port Open OK", "Comport Configured Ok"}));
+    EXPECT_EQ(status.texts(),
+              (std::vector<std::string>{"Com port Open OK", "Comport Configured Ok"}));
     const termios t = masterView();
     EXPECT_EQ(cfgetospeed(&t), B9600);
     EXPECT_EQ(t.c_lflag & (ICANON | ECHO), 0u);

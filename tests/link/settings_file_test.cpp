@@ -28,7 +28,7 @@ TEST(SettingsFile, ReadsWithPrivateProfileRules) {
     EXPECT_EQ(settings.readString("Empty", "fallback"), "");  // present but empty is not missing
     EXPECT_EQ(settings.readString("Missing", "fallback"), "fallback");
     EXPECT_EQ(settings.readString("ComPort", "x", 8), "/dev/tty");  // cut to the caller's limit
-    EXPECT_EQ(settings.readInt("BaudRate", 2400), 19200);             // leading integer only
+    EXPECT_EQ(settings.readInt("BaudRate", 2400), 19200);           // leading integer only
     EXPECT_EQ(settings.readInt("Missing", 2400), 2400);
     EXPECT_EQ(settings.readInt("ComPort", 7), 0);  // no digits
 }
@@ -63,8 +63,8 @@ TEST(SettingsFile, HostileContentFallsBackWithoutCrashing) {
     for (std::size_t i = 0; i < binary.size(); ++i) {
         binary[i] = static_cast<char>(i * 37);
     }
-    writeWholeFile(folder / "Brevik2.ini", binary + "\n[Brevik2]\nComPort=" +
-                                               std::string(100000, 'A') + "\nDataBits=8\n");
+    writeWholeFile(folder / "Brevik2.ini",
+                   binary + "\n[Brevik2]\nComPort=" + std::string(100000, 'A') + "\nDataBits=8\n");
     const SettingsFile settings(folder / "Brevik2.ini");
     EXPECT_EQ(settings.readString("ComPort", "", 255).size(), 255u);
     EXPECT_EQ(settings.readInt("DataBits", 7), 8);
@@ -85,7 +85,8 @@ TEST(SettingsFile, ConcurrentWritersLoseNoKey) {
     a.join();
     b.join();
     for (int i = 0; i < 20; ++i) {
-        EXPECT_EQ(settings.readString("Alpha" + std::to_string(i), "lost"), std::to_string(180 + i));
+        EXPECT_EQ(settings.readString("Alpha" + std::to_string(i), "lost"),
+                  std::to_string(180 + i));
         EXPECT_EQ(settings.readString("Beta" + std::to_string(i), "lost"), std::to_string(180 + i));
     }
 }
@@ -101,12 +102,18 @@ TEST(StartupDefaults, WritesTheFourteenKeysOnceAndKeepsExistingOnes) {
 
     EXPECT_EQ(settings.readString("BaudRate", ""), "4800");
     const std::pair<const char*, const char*> seeded[] = {
-        {"WindowRectangle", "600,200,0,0"}, {"ComPort", "Com1"},
-        {"StopBits", "1"},                  {"DataBits", "8"},
-        {"Parity", "n"},                    {"MonitoringEnabled", "false"},
-        {"SamplingInterval", "3600"},       {"TelemetryFilenameTemplate", "Unit%ld_Data.txt"},
-        {"MultiUnitSupport", "false"},      {"SerialSwitchControlCode", "22"},
-        {"SerialSwitchPorts", "16"},        {"SerialSwitchCodeRepeatFactor", "8"},
+        {"WindowRectangle", "600,200,0,0"},
+        {"ComPort", "Com1"},
+        {"StopBits", "1"},
+        {"DataBits", "8"},
+        {"Parity", "n"},
+        {"MonitoringEnabled", "false"},
+        {"SamplingInterval", "3600"},
+        {"TelemetryFilenameTemplate", "Unit%ld_Data.txt"},
+        {"MultiUnitSupport", "false"},
+        {"SerialSwitchControlCode", "22"},
+        {"SerialSwitchPorts", "16"},
+        {"SerialSwitchCodeRepeatFactor", "8"},
     };
     for (const auto& [key, value] : seeded) {
         EXPECT_EQ(settings.readString(key, "missing"), value) << key;
