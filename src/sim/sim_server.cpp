@@ -21,8 +21,10 @@ constexpr std::size_t kMaxRequestsKept = 100000;
 constexpr int kDefaultFlakyEvery = 3;
 constexpr int kDefaultVanishAfter = 3;
 // While no host has the slave open the master reports a hang-up on every poll; it is looked at
-// again this often instead.
-constexpr int kHostAbsentRecheckMs = 50;
+// again this often instead. A host that resets its port reopens it at once and may wait only a
+// short while for the answer (an instrument scan with shortened time-outs), so the unit must
+// notice it quickly.
+constexpr int kHostAbsentRecheckMs = 5;
 constexpr int kIdlePollMs = 1000;
 constexpr int kReopenRetryMs = 1000;
 // A babbling unit keeps about this much queued ahead of the wire.

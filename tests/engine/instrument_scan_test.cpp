@@ -19,11 +19,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A failed trial costs a drain and a status query; with these the whole phase 1 and the first
-// 81 trials of phase 2 take a few seconds. The simulator answers at once.
+// A failed trial costs a drain and a status query, each a full read time-out; with these the
+// whole phase 1 and the first 81 trials of phase 2 take about half a minute. The total of 150 ms
+// leaves the simulator room to answer on a loaded machine: a trial it misses would let the scan
+// run on to a look-alike setting.
 MonitorThread::Options scanOptions() {
     MonitorThread::Options options;
-    options.timeouts = link::SerialTimeouts{20, 1, 40, 4096, 100};
+    options.timeouts = link::SerialTimeouts{50, 2, 150, 4096, 200};
     options.onStuck = [] { ADD_FAILURE() << "monitor thread did not stop"; };
     return options;
 }
@@ -95,7 +97,7 @@ TEST_F(InstrumentScanTest, FindsAnUncommonSettingInPhaseTwo) {
     // look alike, so the unit's 7O1 is the first of its look-alikes in the scan order.
     startUnit(link::LineSettings{4800, link::Parity::Odd, link::StopBits::One, 7});
     startScan();
-    ASSERT_TRUE(reporter.waitForMessage(kStatusScanFound, 120s));
+    ASSERT_TRUE(reporter.waitForMessage(kStatusScanFound, 240s));
     EXPECT_EQ(trials(), 18u + 4 * 20 + 1);
     EXPECT_EQ(settings.readString("BaudRate", ""), "4800");
     EXPECT_EQ(settings.readString("DataBits", ""), "7");

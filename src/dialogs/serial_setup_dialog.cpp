@@ -1,0 +1,147 @@
+#include "dialogs/serial_setup_dialog.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+#include "dialogs/dialog_context.h"
+#include "dialogs/entry_list.h"
+#include "dialogs/scanning_dialog.h"
+#include "dialogs/serial_device_list.h"
+#include "engine/monitor_shared_state.h"
+#include "link/settings_file.h"
+#include "link/settings_value.h"
+
+namespace brevik2::dialogs {
+namespace {
+
+// Values are read with room for 31 characters, enough for any entry.
+constexpr std::size_t kValueChars = 31;
+
+QStringList portEntries() {
+    QStringList entries{QStringLiteral("Com1"), QStringLiteral("Com2"), QStringLiteral("Com3"),
+                        QStringLiteral("Com4")};
+#ifndef _WIN32
+    // A USB adapter gets a name of its own rather than a COM number; offer what is plugged in.
+    for (const std::string& device : listSerialDevices("/dev")) {
+        entries << QString::fromStdString(device);
+    }
+#endif
+    return entries;
+}
+
+}  // namespace
+
+SerialSetupDialog::SerialSetupDialog(DialogContext& context, QWidget* parent)
+    : LongLivedDialog(parent), m_context(context) {
+    setWindowTitle(QStringLiteral("Serial Communications Setup"));
+
+    m_comPort = new EntryList(portEntries(), EntryList::Typing::NotAllowed, this);
+    m_baudRate = new EntryList(
+        {"300", "600", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"},
+        EntryList::Typing::Allowed, this);
+    m_dataBits = new EntryList({"8", "7"}, EntryList::Typing::Allowed, this);
+    m_stopBits = new EntryList({"1", "2"}, EntryList::Typing::Allowed, this);
+    m_parity =
+        new EntryList({"Odd", "Even", "None", "Mark", "Space"}, EntryList::Typing::Allowed, this);
+    m_comPort->setObjectName(QStringLiteral("comPortList"));
+    m_baudRate->setObjectName(QStringLiteral("baudRateList"));
+    m_dataBits->setObjectName(QStringLiteral("dataBitsList"));
+    m_stopBits->setObjectName(QStringLiteral("stopBitsList"));
+    m_parity->setObjectName(QStringLiteral("parityList"));
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* detect = new QPushButton(QStringLiteral("Detect"), this);
+    ok->setObjectName(QStringLiteral("okButton"));
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    detect->setObjectName(QStringLiteral("detectButton"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &SerialSetupDialog::store);
+    connect(cancel, &QPushButton::clicked, this, &SerialSetupDialog::reject);
+    connect(detect, &QPushButton::clicked, this, &SerialSetupDialog::detect);
+
+    auto* lists = new QFormLayout;
+    lists->addRow(QStringLiteral("Com Port"), m_comPort);
+    lists->addRow(QStringLiteral("Baud Rate"), m_baudRate);
+    lists->addRow(QStringLiteral("Data Bits"), m_dataBits);
+    lists->addRow(QStringLiteral("Stop Bits"), m_stopBits);
+    lists->addRow(QStringLiteral("Parity"), m_parity);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addWidget(detect);
+    buttons->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(lists);
+    layout->addLayout(buttons);
+
+    m_scanning = new ScanningDialog(context, this);
+}
+
+SerialSetupDialog::~SerialSetupDialog() = default;
+
+void SerialSetupDialog::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) {
+        // Each showing starts from nothing selected, so a stored value that names no entry
+        // shows as an empty list rather than as whatever the last showing left. The port list
+        // is built afresh: an adapter may have been plugged in since.
+        m_comPort->setEntries(portEntries());
+        for (EntryList* list : {m_baudRate, m_dataBits, m_stopBits, m_parity}) {
+            list->clearSelection();
+        }
+        reloadFromSettings();
+    }
+    LongLivedDialog::showEvent(event);
+}
+
+void SerialSetupDialog::reloadFromSettings() {
+    const struct {
+        const char* key;
+        const char* fallback;
+        EntryList* list;
+    } kLoad[] = {
+        {"ComPort", "Com1", m_comPort},   {"Parity", "N", m_parity},
+        {"BaudRate", "9600", m_baudRate}, {"StopBits", "1", m_stopBits},
+        {"DataBits", "8", m_dataBits},
+    };
+    for (const auto& item : kLoad) {
+        const std::string value = link::trimSettingsValue(
+            m_context.settings.readString(item.key, item.fallback, kValueChars));
+        item.list->selectByPrefix(QString::fromStdString(value));
+    }
+}
+
+void SerialSetupDialog::endScanning() {
+    m_scanning->endScanning();
+}
+
+void SerialSetupDialog::store() {
+    const struct {
+        const char* key;
+        EntryList* list;
+    } kStore[] = {
+        {"BaudRate", m_baudRate}, {"Parity", m_parity},     {"DataBits", m_dataBits},
+        {"ComPort", m_comPort},   {"StopBits", m_stopBits},
+    };
+    for (const auto& item : kStore) {
+        // A list without a selected entry leaves its key as stored: typed text is never stored.
+        if (const auto entry = item.list->selectedEntry()) {
+            m_context.settings.writeString(item.key, entry->toStdString());
+        }
+    }
+    m_context.shared.portReconfigure.store(true, std::memory_order_release);
+    accept();
+}
+
+void SerialSetupDialog::detect() {
+    m_context.shared.scanRequest.store(true, std::memory_order_release);
+    m_scanning->exec();
+    // The scan's last status message reloads the lists as well; after a cancel it may still be
+    // on its way, and the file already holds the last combination tried.
+    reloadFromSettings();
+}
+
+}  // namespace brevik2::dialogs

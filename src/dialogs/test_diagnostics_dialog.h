@@ -1,0 +1,67 @@
+#pragma once
+
+#include <string>
+
+#include "dialogs/dialog_context.h"
+#include "dialogs/long_lived_dialog.h"
+
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace brevik2::dialogs {
+
+// Drives the unit's three test modes, starts and stops time updating, enables 1 PPS sync and
+// lists every reply and test-mode line that comes back. Only one test mode runs at a time;
+// closing the dialog in any way ends a running one.
+//
+// Thread safety: user-interface thread only. addResultLine() is the main frame's call on status
+// codes 15 and 16 while the dialog is open. The test mode flags are shared with the monitor
+// thread: this dialog only sets bits (and only while the slot is free), the thread clears them.
+class TestDiagnosticsDialog : public LongLivedDialog {
+    Q_OBJECT
+public:
+    // The result list keeps this many of the newest lines; a test mode left running for hours
+    // would otherwise grow it without end.
+    static constexpr int kMaxResultLines = 10000;
+
+    explicit TestDiagnosticsDialog(DialogContext& context, QWidget* parent = nullptr);
+
+    void addResultLine(const std::string& reply);
+
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void test1();
+    void setDds();
+    void setGainDac();
+    void timeUpdating();
+    void ppsSync();
+
+    // True when the request went into the slot.
+    bool send(const char* code, const std::string& parameter);
+    // True when nothing is pending and no test mode flag but allowedBit is set.
+    bool testModeFree(std::uint32_t allowedBit) const;
+
+    DialogContext& m_context;
+    QPushButton* m_test1Button = nullptr;
+    QComboBox* m_ddsList = nullptr;
+    QPushButton* m_ddsButton = nullptr;
+    QComboBox* m_gainList = nullptr;
+    QPushButton* m_gainButton = nullptr;
+    QLineEdit* m_timeField = nullptr;
+    QPushButton* m_timeButton = nullptr;
+    QPushButton* m_syncButton = nullptr;
+    QListWidget* m_results = nullptr;
+
+    bool m_test1Running = false;
+    bool m_syncSent = false;
+    bool m_timeUpdating = false;
+    bool m_scrollPending = false;
+};
+
+}  // namespace brevik2::dialogs

@@ -1,0 +1,110 @@
+// The TTL output and 1PPS sync dialogs: their requests in the slot, and against the simulated
+// unit the TTL frequency it takes and the sync result the main frame shows.
+
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "dialogs/pps_sync_dialog.h"
+#include "dialogs/ttl_output_dialog.h"
+#include "engine/status_message.h"
+#include "monitored_sim_session.h"
+
+using brevik2::dialogs::PpsSyncDialog;
+using brevik2::dialogs::TtlOutputDialog;
+using brevik2::testing::MonitoredSimSession;
+namespace engine = brevik2::engine;
+
+namespace {
+
+void click(const QWidget& dialog, const char* name) {
+    dialog.findChild<QAbstractButton*>(QString::fromLatin1(name))->click();
+}
+
+brevik2::sim::SimOptions model(int code) {
+    brevik2::sim::SimOptions options;
+    options.model = code;
+    return options;
+}
+
+}  // namespace
+
+class TtlPpsDialogsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void ttlRequestAsQueued() {
+        MonitoredSimSession s;  // no thread: the request stays in the slot
+        TtlOutputDialog dialog(s.context);
+        dialog.show();
+        QCOMPARE(dialog.windowTitle(), "Program TTL Output");
+        QVERIFY(dialog.findChild<QRadioButton*>("frequency4")->isChecked());
+        QCOMPARE(dialog.findChild<QRadioButton*>("frequency1")->text(), "100 KHz");
+        click(dialog, "setDevice");
+        QVERIFY(dialog.isVisible());
+        const auto& request = s.shared.slot.take();
+        QCOMPARE(request.code, "W07");
+        QCOMPARE(request.parameter, "4");
+        QCOMPARE(request.replyLimit, 32);
+        QCOMPARE(request.completionCode, 0);
+    }
+
+    void ttlFrequencyReachesTheUnitOncePerPress() {
+        MonitoredSimSession s;
+        QVERIFY(s.start(model(402)));
+        TtlOutputDialog dialog(s.context);
+        dialog.show();
+        click(dialog, "setDevice");
+        QVERIFY(s.waitForRequest("W07 4"));
+        QVERIFY(s.waitUntilSlotFree());
+
+        click(dialog, "frequency1");
+        click(dialog, "setDevice");
+        click(dialog, "setDevice");  // finds the first still waiting
+        QVERIFY(s.waitUntilSlotFree());
+        QCOMPARE(s.server->state().ttlFrequency, 1);
+        QCOMPARE(s.timesSeen("W07 1"), 1);
+
+        // Every showing starts at 10 MHz again.
+        dialog.reject();
+        dialog.show();
+        QCOMPARE(dialog.selectedFrequency(), 4);
+    }
+
+    void syncWaitsWhileAnotherRequestIsPending() {
+        MonitoredSimSession s;
+        PpsSyncDialog dialog(s.context);
+        dialog.show();
+        QCOMPARE(dialog.windowTitle(), "Sync Q710 1PPS Output to External Source");
+        QCOMPARE(s.shared.slot.fill("A08", "", 1024, 0),
+                 brevik2::link::PendingRequestSlot::FillResult::Accepted);
+        click(dialog, "sync");
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(s.shared.slot.take().code, "A08");
+        s.shared.slot.release();
+        click(dialog, "sync");
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(s.shared.slot.take().code, "W22");
+        QCOMPARE(s.shared.slot.take().replyLimit, 32);
+        QCOMPARE(s.shared.slot.take().completionCode, engine::kStatusSyncAnswered);
+    }
+
+    void syncResultFromTheUnit() {
+        MonitoredSimSession s;
+        QVERIFY(s.start(model(400)));
+        PpsSyncDialog dialog(s.context);
+        QString shown;
+        s.route = [&](const engine::StatusMessage& m) {
+            if (m.code == engine::kStatusSyncAnswered) {
+                shown = brevik2::dialogs::syncResultText(m.reply);
+            }
+        };
+        dialog.show();
+        click(dialog, "sync");
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(s.waitFor([&] { return !shown.isEmpty(); }));
+        QCOMPARE(shown, "Sync Complete\n Status = Completed");
+    }
+};
+
+QTEST_MAIN(TtlPpsDialogsTest)
+#include "ttl_pps_dialogs_test.moc"
