@@ -28,4 +28,10 @@ trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null' EXIT
 for _ in $(seq 50); do [ -e "$demo/com1" ] && break; sleep 0.1; done
 
 echo "Settings: $settings; telemetry in $demo/data/"
-"$build/apps/brevik2-monitor" "$@"
+# The window when there is a display to show it on (and no monitor options were given), the
+# console monitor otherwise.
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ $# -eq 0 ] && [ -x "$build/apps/Brevik2" ]; then
+  "$build/apps/Brevik2"
+else
+  "$build/apps/brevik2-monitor" "$@"
+fi

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/status_records.h"
+
+namespace brevik2::shell {
+
+// One read-out of the unit status panel: its group box, its label, the identifier of the
+// read-out (and of the label, where the label has one of its own) and whether the row is kept
+// hidden.
+struct PanelRow {
+    const char* group;  // UTF-8
+    const char* label;  // UTF-8
+    int id;
+    int labelId = 0;
+    bool hidden = false;
+};
+
+// The panel's group boxes in layout order, with the titles as the operator knows them.
+const std::vector<const char*>& panelGroups();
+
+// Every read-out of the panel, grouped as panelGroups() orders them.
+const std::vector<PanelRow>& panelRows();
+
+// The identifier of the read-out that no record feeds; it keeps its template text.
+inline constexpr int kUnusedServoReadout = 1062;
+inline constexpr const char* kUnusedServoText = "------";
+
+// The panel's caption: "Unit %d System Monitor" with the unit ID of the variables record.
+std::string panelCaption(const engine::UnitRecords& records);
+
+// The text of every read-out fed by the records, by identifier. Fields are shown as they stand,
+// valid or not: zeros before the first poll.
+std::map<int, std::string> panelReadouts(const engine::UnitRecords& records);
+
+// The event log list: "Event Count is %d", then each entry's main line followed by its
+// continuation lines.
+std::vector<std::string> eventLogItems(const engine::EventTable& table);
+
+}  // namespace brevik2::shell

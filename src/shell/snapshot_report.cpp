@@ -1,0 +1,234 @@
+#include "shell/snapshot_report.h"
+
+#include <cstdio>
+
+namespace brevik2::shell {
+namespace {
+
+using engine::NvRecord;
+
+std::string number(const char* pattern, long long value) {
+    char text[64];
+    std::snprintf(text, sizeof text, pattern, value);
+    return text;
+}
+
+const char* lineInterfaceText(std::uint32_t setting) {
+    switch (setting) {
+        case 0:
+            return "0 (E1)";
+        case 1:
+            return "1 (not used)";
+        case 2:
+            return "2 (399-T1 FCC part 68 option A)";
+        case 3:
+            return "3 (T1 0-133 feet,  Ansi T1.403)";
+        case 4:
+            return "4 (T1 133-266 feet)";
+        case 5:
+            return "5 (T1 266-399 feet)";
+        default:
+            return "??";
+    }
+}
+
+const char* pick(char c, char a, const char* textA, char b, const char* textB,
+                 const char* otherwise) {
+    if (c == a) {
+        return textA;
+    }
+    return c == b ? textB : otherwise;
+}
+
+const char* t1FaultStrategyText(std::uint32_t value) {
+    switch (value) {
+        case 1:
+            return "Signal Cutoff";
+        case 2:
+            return "SSM";
+        case 3:
+            return "AIS";
+        default:
+            return "??";
+    }
+}
+
+const char* t1BitstreamText(std::uint32_t value) {
+    switch (value) {
+        case 1:
+            return "D4 All 1's";
+        case 2:
+            return "ESF";
+        case 3:
+            return "D4 1:7";
+        default:
+            return "??";
+    }
+}
+
+// Only the lowest of the strategy bits is reported.
+const char* e1FaultStrategyText(std::uint32_t bits) {
+    if (bits & 0x1) {
+        return "CRC 4 Alarm Bit, ";
+    }
+    if (bits & 0x2) {
+        return "TS 16 Alarm Bit";
+    }
+    if (bits & 0x4) {
+        return "SSM Alarm Bit";
+    }
+    if (bits & 0x8) {
+        return "Signal Cutoff";
+    }
+    return "??";
+}
+
+const char* e1FramedFormatText(std::uint32_t value) {
+    switch (value) {
+        case 1:
+            return "Basic E1";
+        case 2:
+            return "CRC-4";
+        case 3:
+            return "TS-16";
+        case 4:
+            return "CRC-4 and TS16";
+        default:
+            return "??";
+    }
+}
+
+std::string telecomSection(const NvRecord& n) {
+    std::string s;
+    s += "\nTelecommunications Subsystem\n";
+    s += "\tOutput Channel 1\n";
+    s += "\t\tType = \t";
+    s += pick(n.asChar(NvRecord::kChannel1Type), 'E', "E1,", 'T', "T1,", " ?,");
+    s += "\n\t\tFormat = ";
+    s += pick(n.asChar(NvRecord::kChannel1Format), 'F', "Framed", 'C', "Clocked", "");
+    s += "\n\t\tDrive = ";
+    s += pick(n.asChar(NvRecord::kChannel1Drive), 'B', "Balanced", 'U', "UnBalanced,", "");
+    s += "\n\t\tLIU setting = ";
+    s += lineInterfaceText(n.asUnsigned(NvRecord::kChannel1Liu));
+    s += "\n\tOutput Channel 2\n";
+    s += "\t\tType = ";
+    s += pick(n.asChar(NvRecord::kChannel2Type), 'E', "E1, ", 'T', "T1, ", " ?, ");
+    s += "\n\t\tFormat = ";
+    s += pick(n.asChar(NvRecord::kChannel2Format), 'F', "Framed, ", 'C', "Clocked, ", "");
+    s += "\n\t\tDrive = ";
+    s += pick(n.asChar(NvRecord::kChannel2Drive), 'B', "Balanced, ", 'U', "UnBalanced, ", "");
+    s += "\n\t\tLIU setting = ";
+    s += lineInterfaceText(n.asUnsigned(NvRecord::kChannel2Liu));
+    s += "\n\tT1 FPG Settings\n";
+    s += "\t\tFault Strategy = ";
+    s += t1FaultStrategyText(n.asUnsigned(NvRecord::kT1FaultStrategy));
+    s += "\n\t\tBitstream Format";
+    s += t1BitstreamText(n.asUnsigned(NvRecord::kT1BitstreamFormat));
+    s += "\n\tE1 FPG Settings\n";
+    s += "\t\tFault Strategy = ";
+    s += e1FaultStrategyText(n.asUnsigned(NvRecord::kE1FaultStrategy));
+    s += "\n";
+    const std::uint32_t ssm = n.asUnsigned(NvRecord::kSsmOnSa);
+    if (ssm >= 4) {
+        s += number("\t\tSSM on Sa Channel = %lld\n", static_cast<std::int32_t>(ssm));
+    }
+    s += "\t\tFramed data format = ";
+    s += e1FramedFormatText(n.asUnsigned(NvRecord::kE1DataFormat));
+    s += "\n";
+    return s;
+}
+
+}  // namespace
+
+std::string snapshotDefaultName(const engine::UnitRecords& records) {
+    const char* type = "Cesium";
+    switch (records.constants.modelCode()) {
+        case 400:
+            type = "Q710";
+            break;
+        case 401:
+            type = "VRX80";
+            break;
+        case 402:
+            type = "Q520K";
+            break;
+        default:
+            break;
+    }
+    return std::string("Harrowquill_") + type + "_" +
+           std::to_string(records.variables.asSigned(engine::kVarUnitId)) + "_status";
+}
+
+std::string snapshotFirstSection(const engine::UnitRecords& records, const LocalTime& now) {
+    const NvRecord& n = records.nvram;
+    const int model = records.constants.modelCode();
+
+    char generated[96];
+    std::snprintf(generated, sizeof generated, "%02d/%02d/%4d at %02d:%02d:%02d \n", now.month,
+                  now.day, now.year, now.hour, now.minute, now.second);
+
+    std::string s = "Harrowquill Cesium Instrument Configuration Settings\n\n";
+    s += "This file was generated on ";
+    s += generated;
+    s += "General Information\n";
+    s += number("\tUnit ID = %lld\n", records.variables.asSigned(engine::kVarUnitId));
+    s += "\tSystem Type = ";
+    // Any other model code leaves the line open; the next item continues on it.
+    if (model == 401) {
+        s += "VRX-80\n";
+    } else if (model == 402) {
+        s += "Q520K\n";
+    } else if (model == 400) {
+        s += "Q710\n";
+    }
+    s += "\tFirmware Version ";
+    // A zero letter (no version read yet) is left out rather than written as a zero byte.
+    if (records.version.letter != '\0') {
+        s += records.version.letter;
+    }
+    s += number(" %lld\n", records.version.number);
+    s += number("\tProgrammed Frequency Offset %+07lld\n",
+                records.variables.asSigned(engine::kVarFreqTune));
+    s += number("\tTotal hours powered %lld\n", n.asSigned(NvRecord::kPoweredHours));
+    char made[64];
+    std::snprintf(made, sizeof made, "\tManufacture Date %02d/%02d/%02u\n",
+                  n.asSigned(NvRecord::kManufactureMonth), n.asSigned(NvRecord::kManufactureDay),
+                  (n.asUnsigned(NvRecord::kManufactureYear) & 0xFFFFu) % 100u);
+    s += made;
+    if (model == 401 || model == 402) {
+        s += telecomSection(n);
+    }
+    return s;
+}
+
+std::string snapshotEventLogSection(const engine::EventTable& table) {
+    std::string s = "\nEventlog\n";
+    for (const engine::EventEntry& entry : table.entries) {
+        s += "\t" + entry.mainLine + "\n";
+        for (const std::string& line : entry.continuation) {
+            s += "\t\t" + line + "\n";
+        }
+    }
+    if (table.count == 0) {
+        s += "No Events\n";
+    }
+    return s;
+}
+
+std::string snapshotNotRetrievedSection() {
+    return "\nEventlog\nNot retrieved: another snapshot was started before the unit sent it\n";
+}
+
+std::string withCrLf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '\n') {
+            out += '\r';
+        }
+        out += c;
+    }
+    return out;
+}
+
+}  // namespace brevik2::shell

@@ -1,0 +1,31 @@
+#include "shell/frame_rules.h"
+
+#include <gtest/gtest.h>
+
+namespace brevik2::shell {
+namespace {
+
+// The menu's enabling and the four requests are checked through the frame itself
+// (main_frame_test.cpp); these are the corners the menu cannot reach.
+
+TEST(DirectRequest, TwoDigitYearOnEitherSideOf2000) {
+    EXPECT_EQ(pcDateParameter({1999, 12, 31, 23, 59, 59}), "12/31/99");
+    EXPECT_EQ(pcDateParameter({2000, 1, 1, 0, 0, 0}), "01/01/00");
+    EXPECT_EQ(pcDateParameter({2026, 2, 28, 0, 0, 0}), "02/28/26");
+    EXPECT_EQ(pcTimeParameter({2026, 2, 28, 0, 0, 0}), "00:00:00");
+}
+
+TEST(SyncResultText, CompletedOnlyWhenTheReplyOpensWithStxW22Blank) {
+    const std::string completed = "Sync Complete\n Status = Completed";
+    const std::string failed = "Sync Complete\n Status = Did Not Complete";
+    EXPECT_EQ(syncResultText("\x02W22 00000 \x03"), completed);
+    EXPECT_EQ(syncResultText("\x02W22 "), completed);
+    EXPECT_EQ(syncResultText("\x02W22"), failed);
+    EXPECT_EQ(syncResultText("\x02W21 00000 \x03"), failed);
+    EXPECT_EQ(syncResultText("W22 00000"), failed);
+    EXPECT_EQ(syncResultText(""), failed);
+    EXPECT_EQ(syncResultText(std::string("\x02W22\0", 5)), failed);
+}
+
+}  // namespace
+}  // namespace brevik2::shell
