@@ -17,6 +17,7 @@ ComPort=Com1
 MonitoringEnabled=true
 RecordDataFile=true
 SamplingInterval=5
+UnitStatusVisible=true
 OnlineDatafileDirectory=$demo/data/
 INI
 fi
