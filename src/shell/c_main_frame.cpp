@@ -21,6 +21,7 @@
 #include "shell/outer_rect_placer.h"
 #include "shell/unit_status_panel.h"
 #include "shell/window_geometry.h"
+#include "trends/trends_window.h"
 
 namespace brevik2::shell {
 namespace {
@@ -53,6 +54,7 @@ CMainFrame::CMainFrame(const link::SettingsFile& settings, engine::MonitorShared
     buildStatusBar();
     createPanel();
     createDialogs();
+    m_trends = new trends::TrendsWindow(m_settings, m_records, m_prompts, this);
 }
 
 CMainFrame::~CMainFrame() {
@@ -101,6 +103,12 @@ void CMainFrame::buildMenus() {
     monitors->setCheckable(true);
     connect(monitors, &QAction::triggered, this,
             [this](bool checked) { monitorsCommand(checked); });
+    // Beyond the original menus: plots of the data file over time, after "Monitors".
+    addCommand(view, kIdTrends, "Trends", "Plot the unit's telemetry over time", [this] {
+        m_trends->show();
+        m_trends->raise();
+        m_trends->activateWindow();
+    });
     QAction* statusBarItem =
         addCommand(view, kIdStatusBar, "&Status Bar", "Show or hide the status bar", nullptr);
     statusBarItem->setCheckable(true);
@@ -217,6 +225,7 @@ void CMainFrame::handleStatusMessage(engine::StatusMessage message) {
             if (m_panel->panelVisible()) {
                 refreshPanel();
             }
+            m_trends->onPollCompleted();
             return;
         case engine::kStatusSerialParametersAnswered:
             // The unit now talks at the new line settings; the port is the monitor thread's, so

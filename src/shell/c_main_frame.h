@@ -14,6 +14,10 @@
 class QLabel;
 class QMenu;
 
+namespace brevik2::trends {
+class TrendsWindow;
+}
+
 namespace brevik2::shell {
 
 class UnitStatusPanel;
@@ -107,6 +111,7 @@ private:
     QLabel* m_lockPanes[3] = {nullptr, nullptr, nullptr};
 
     UnitStatusPanel* m_panel = nullptr;  // owned; a window of its own
+    trends::TrendsWindow* m_trends = nullptr;  // a child window, shown from View > Trends
     bool m_panelCreated = false;
 };
 

@@ -19,6 +19,7 @@ enum CommandId : int {
     kIdSync1pps = 32789,
     kIdConfigureTtl = 32790,
     kIdSnapshot = 32791,
+    kIdTrends = 32800,  // ours: View > Trends
     kIdPrintSetup = 57606,
     kIdAbout = 57664,
     kIdExit = 57665,

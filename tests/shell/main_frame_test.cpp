@@ -145,6 +145,7 @@ private slots:
              {"Snapshot Clock Data", 32791, ""},
              {"E&xit", 57665, "Quit the application; prompts to save documents"}},
             {{"Monitors", 32780, "Show or hide the Unit Status Panel"},
+             {"Trends", 32800, "Plot the unit's telemetry over time"},
              {"&Status Bar", 59393, "Show or hide the status bar"}},
             {{"Reset Unit Alarms", 32772, "Send a Reset Alarms Command to the unit"},
              {"Set Time From PC", 32782, ""},
@@ -166,6 +167,19 @@ private slots:
                 QVERIFY(menus[m]->actions().contains(action(items[i].id)));
             }
         }
+    }
+
+    void trendsOpensItsWindow() {
+        makeFrame();
+        action(kIdTrends)->trigger();
+        QWidget* trends = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->isVisible() && w->windowTitle() == QStringLiteral("Trends")) {
+                trends = w;
+            }
+        }
+        QVERIFY(trends != nullptr);
+        QCOMPARE(trends->parentWidget(), static_cast<QWidget*>(m_frame.get()));
     }
 
     void theThreeRemovedItemsAreBoundButInNoMenu() {
