@@ -110,7 +110,7 @@ private:
     QLabel* m_messagePane = nullptr;
     QLabel* m_lockPanes[3] = {nullptr, nullptr, nullptr};
 
-    UnitStatusPanel* m_panel = nullptr;  // owned; a window of its own
+    UnitStatusPanel* m_panel = nullptr;        // owned; a window of its own
     trends::TrendsWindow* m_trends = nullptr;  // a child window, shown from View > Trends
     bool m_panelCreated = false;
 };
