@@ -19,14 +19,6 @@ namespace brevik2::engine {
 
 namespace {
 
-// The recorder's keys, limits and fallbacks: the reader must find the file the recorder writes.
-constexpr const char* kTemplateKey = "TelemetryFilenameTemplate";
-constexpr const char* kTemplateFallback = "Unit %ld.txt";
-constexpr std::size_t kTemplateMaxChars = 63;
-constexpr const char* kDirectoryKey = "OnlineDatafileDirectory";
-constexpr const char* kDirectoryFallback = "c:\\";
-constexpr std::size_t kDirectoryMaxChars = 127;
-
 // A record line is about 280 bytes; anything far longer is not one (binary junk, a file of
 // another kind) and is skipped without being kept in memory.
 constexpr std::size_t kMaxLineBytes = 4096;
@@ -184,19 +176,6 @@ std::string telemetryValueText(float value, TelemetryColumnKind kind) {
             break;
     }
     return std::string(text, static_cast<std::size_t>(std::clamp(length, 0, 63)));
-}
-
-std::optional<std::string> telemetryDataFilePath(const link::SettingsFile& settings, long unitId) {
-    const std::string nameTemplate = link::trimSettingsValue(
-        settings.readString(kTemplateKey, kTemplateFallback, kTemplateMaxChars));
-    const std::optional<std::string> fileName = formatTelemetryFileName(nameTemplate, unitId);
-    if (!fileName) {
-        return std::nullopt;
-    }
-    const std::string directory =
-        link::ensureTrailingSeparator(link::resolveDataDirectory(link::trimSettingsValue(
-            settings.readString(kDirectoryKey, kDirectoryFallback, kDirectoryMaxChars))));
-    return directory + *fileName;
 }
 
 std::optional<std::size_t> TelemetrySeries::slotOf(int column) const {

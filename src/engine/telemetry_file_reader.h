@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/telemetry_file_path.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -39,10 +41,6 @@ std::string telemetryValueText(float value, TelemetryColumnKind kind);
 
 inline constexpr int kTelemetryIdColumn = 7;
 inline constexpr int kTelemetryAlarmColumn = 9;
-
-// The path of the data file the recorder writes for this unit, from TelemetryFilenameTemplate
-// and OnlineDatafileDirectory as they stand now; empty when the template gives no usable name.
-std::optional<std::string> telemetryDataFilePath(const link::SettingsFile& settings, long unitId);
 
 // The records read so far, holding only the columns asked for, in single precision: a year of
 // records at one a minute is half a million rows.

@@ -8,6 +8,7 @@
 #include <thread>
 #include <utility>
 
+#include "engine/telemetry_file_path.h"
 #include "link/settings_file.h"
 #include "link/settings_value.h"
 #include "link/status_output.h"
@@ -27,13 +28,6 @@
 namespace brevik2::engine {
 
 namespace {
-
-constexpr const char* kTemplateKey = "TelemetryFilenameTemplate";
-constexpr const char* kTemplateFallback = "Unit %ld.txt";
-constexpr std::size_t kTemplateMaxChars = 63;
-constexpr const char* kDirectoryKey = "OnlineDatafileDirectory";
-constexpr const char* kDirectoryFallback = "c:\\";
-constexpr std::size_t kDirectoryMaxChars = 127;
 
 constexpr const char* kOpenFailureText = "File Open Failure while writing telemetry record";
 constexpr const char* kWriteFailureText = "File Write Failure while writing telemetry record";
@@ -143,21 +137,15 @@ bool TelemetryRecorder::writeRecord(const UnitRecords& records) {
     const std::time_t now = std::chrono::system_clock::to_time_t(m_clock());
     const LocalDateTime local = toLocalDateTime(now);
 
-    const std::string nameTemplate = link::trimSettingsValue(
-        m_settings.readString(kTemplateKey, kTemplateFallback, kTemplateMaxChars));
-    const std::optional<std::string> fileName = formatTelemetryFileName(
-        nameTemplate, static_cast<long>(records.variables.asSigned(kVarUnitId)));
-    const std::string directory =
-        link::ensureTrailingSeparator(link::resolveDataDirectory(link::trimSettingsValue(
-            m_settings.readString(kDirectoryKey, kDirectoryFallback, kDirectoryMaxChars))));
-
+    const std::optional<std::string> found = telemetryDataFilePath(
+        m_settings, static_cast<long>(records.variables.asSigned(kVarUnitId)));
     // A name that would leave the data directory can never be opened, so it fails at once
     // rather than after the retries.
-    if (!fileName) {
+    if (!found) {
         m_status.statusText(kOpenFailureText);
         return false;
     }
-    const std::string path = directory + *fileName;
+    const std::string& path = *found;
 
     // Another program (a viewer, a copy job) may hold the file for a moment between polls.
     int fd = -1;
