@@ -23,8 +23,8 @@ constexpr std::string_view kOnlinePrefix = "Unit online             Status = ";
 // fallbacks either way.
 void checkSettingsAccess(const link::SettingsFile& settings, std::ostream& err) {
     const std::string probeKey = "ComPort";
-    const std::string value = settings.readString(probeKey, "\x01", 255);
-    if (value == "\x01" || !settings.writeString(probeKey, value)) {
+    const std::optional<std::string> value = settings.find(probeKey, 255);
+    if (!value || !settings.writeString(probeKey, *value)) {
         err << "brevik2-monitor: cannot read or write the settings file "
             << settings.path().string() << "; going on with the built-in fallbacks\n";
         err.flush();

@@ -73,19 +73,27 @@ bool replaceFileAtomically(const std::filesystem::path& path, const std::string&
 
 SettingsFile::SettingsFile(std::filesystem::path path) : m_path(std::move(path)) {}
 
-std::string SettingsFile::readString(std::string_view key, std::string_view fallback,
-                                     std::size_t maxChars) const {
-    std::string value;
+std::optional<std::string> SettingsFile::find(std::string_view key, std::size_t maxChars) const {
+    std::optional<std::string> value;
     {
         std::lock_guard lock(settingsMutex());
         CSimpleIniA ini(false, false, false);
         const std::string keyText(key);
-        const char* found = nullptr;
         if (loadIni(m_path, ini) == LoadResult::Loaded) {
-            found = ini.GetValue(kSection, keyText.c_str(), nullptr);
+            if (const char* found = ini.GetValue(kSection, keyText.c_str(), nullptr)) {
+                value.emplace(found);
+            }
         }
-        value = found ? std::string(found) : std::string(fallback);
     }
+    if (value && value->size() > maxChars) {
+        value->resize(maxChars);
+    }
+    return value;
+}
+
+std::string SettingsFile::readString(std::string_view key, std::string_view fallback,
+                                     std::size_t maxChars) const {
+    std::string value = find(key, maxChars).value_or(std::string(fallback));
     if (value.size() > maxChars) {
         value.resize(maxChars);
     }
@@ -93,12 +101,11 @@ std::string SettingsFile::readString(std::string_view key, std::string_view fall
 }
 
 int SettingsFile::readInt(std::string_view key, int fallback) const {
-    // A sentinel that no stored value can equal tells a missing key from an empty one.
-    static constexpr std::string_view kMissing{"\x01missing\x01"};
-    const std::string text = readString(key, kMissing, 4096);
-    if (text == kMissing) {
+    const std::optional<std::string> found = find(key, 4096);
+    if (!found) {
         return fallback;
     }
+    const std::string& text = *found;
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
         ++i;

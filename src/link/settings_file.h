@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,10 @@ public:
     // missing. An empty value is returned as empty, not as the fallback.
     std::string readString(std::string_view key, std::string_view fallback,
                            std::size_t maxChars = 254) const;
+
+    // The value of key cut to maxChars characters, or nothing when the key (or the file) is
+    // missing.
+    std::optional<std::string> find(std::string_view key, std::size_t maxChars = 254) const;
 
     // The value's leading decimal integer (optional sign); 0 when it has no digits; fallback
     // when the key is missing.

@@ -33,6 +33,17 @@ TEST(SettingsFile, ReadsWithPrivateProfileRules) {
     EXPECT_EQ(settings.readInt("ComPort", 7), 0);  // no digits
 }
 
+TEST(SettingsFile, NoStoredValueIsMistakenForAMissingKey) {
+    TempFolder folder;
+    const SettingsFile settings(folder / "Brevik2.ini");
+    for (const char* odd : {"\x01missing\x01", "\x01", "err", "x"}) {
+        ASSERT_TRUE(settings.writeString("BaudRate", odd));
+        EXPECT_EQ(settings.find("BaudRate"), std::optional<std::string>(odd));
+        EXPECT_EQ(settings.readInt("BaudRate", 2400), 0) << odd;  // present, no digits
+    }
+    EXPECT_EQ(settings.find("Missing"), std::nullopt);
+}
+
 TEST(SettingsFile, MissingFileGivesFallbacksAndWriteCreatesIt) {
     TempFolder folder;
     const SettingsFile settings(folder / "Brevik2.ini");
