@@ -10,6 +10,16 @@
 #include <sstream>
 #include <system_error>
 
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
 namespace brevik2::link {
 namespace {
 
@@ -43,9 +53,51 @@ LoadResult loadIni(const std::filesystem::path& path, CSimpleIniA& ini) {
     return ini.LoadData(text.data(), text.size()) < 0 ? LoadResult::Failed : LoadResult::Loaded;
 }
 
+// Holds an exclusive lock on "<settings>.lock" for one read-modify-write, so that two programs
+// on one settings file (the window and the console monitor installed side by side) never lose
+// each other's keys. Readers need no lock: the rename keeps the file whole. Where the lock file
+// cannot be made (a read-only folder) the write fails on its own anyway.
+class CrossProcessLock {
+public:
+    explicit CrossProcessLock(const std::filesystem::path& settingsPath) {
+#ifndef _WIN32
+        std::filesystem::path lockPath = settingsPath;
+        lockPath += ".lock";
+        m_fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (m_fd >= 0) {
+            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+        }
+#else
+        (void)settingsPath;
+#endif
+    }
+    ~CrossProcessLock() {
+#ifndef _WIN32
+        if (m_fd >= 0) {
+            ::close(m_fd);  // releases the lock
+        }
+#endif
+    }
+    CrossProcessLock(const CrossProcessLock&) = delete;
+    CrossProcessLock& operator=(const CrossProcessLock&) = delete;
+
+private:
+    int m_fd = -1;
+};
+
+int processId() {
+#ifdef _WIN32
+    return _getpid();
+#else
+    return static_cast<int>(::getpid());
+#endif
+}
+
 bool replaceFileAtomically(const std::filesystem::path& path, const std::string& content) {
+    // A temporary name of this process's own, so another program's write never collides.
     std::filesystem::path temp = path;
-    temp += ".tmp";
+    temp += ".tmp" + std::to_string(processId());
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         if (!out) {
@@ -128,6 +180,7 @@ int SettingsFile::readInt(std::string_view key, int fallback) const {
 
 bool SettingsFile::writeString(std::string_view key, std::string_view value) const {
     std::lock_guard lock(settingsMutex());
+    const CrossProcessLock otherPrograms(m_path);
     CSimpleIniA ini(false, false, false);
     ini.SetSpaces(false);  // "Key=value", as every other tool that reads this file writes it
     if (loadIni(m_path, ini) == LoadResult::Failed) {
