@@ -10,6 +10,7 @@ packages=(
   qt6-charts-dev libqt6opengl6-dev  # the Trends window's plots
   xdotool x11-utils x11-apps netpbm  # the window test under Xvfb: keys, titles, a screenshot
   clang-format
+  clang libclang-rt-14-dev  # libFuzzer, for scripts/fuzz.sh
 )
 
 missing=()

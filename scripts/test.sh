@@ -13,3 +13,12 @@ echo "== formatting"
 echo "== tests"
 cd "$build"
 ctest --output-on-failure -j"$(nproc)" --timeout 300
+
+echo "== sanitizers: AddressSanitizer + UndefinedBehaviorSanitizer, ThreadSanitizer"
+"$root/scripts/sanitize.sh"
+
+echo "== fuzzing, 20 s a target"
+"$root/scripts/fuzz.sh" 20
+
+echo "== soak under faults, 2 min"
+BREVIK2_BUILD_DIR="$build" "$root/bench/soak" 2

@@ -140,8 +140,9 @@ std::optional<std::string> formatTelemetryFileName(std::string_view nameTemplate
     }
     // The name must stay a plain file name inside the data directory: no separators, no way
     // up, no drive prefix ("c:x" is relative to another folder on Windows), no embedded NUL
-    // that would cut the path short.
-    if (name.empty() || name.find_first_of(std::string_view("/\\:\0", 4)) != std::string::npos ||
+    // that would cut the path short, and not "." (the directory itself).
+    if (name.empty() || name == "." ||
+        name.find_first_of(std::string_view("/\\:\0", 4)) != std::string::npos ||
         name.find("..") != std::string::npos) {
         return std::nullopt;
     }

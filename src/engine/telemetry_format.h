@@ -33,7 +33,7 @@ double modifiedJulianDate(double secondsSinceEpoch);
 
 // The data file's name: the template with its first "%ld" replaced by the unit ID and every
 // other character kept literally, a second "%ld" included. Empty (refused) when the name is
-// empty or would contain a path separator ("/" or "\\"), a drive colon, "..", or a NUL.
+// empty or "." or would contain a path separator ("/" or "\\"), a drive colon, "..", or a NUL.
 std::optional<std::string> formatTelemetryFileName(std::string_view nameTemplate, long unitId);
 
 }  // namespace brevik2::engine
