@@ -7,7 +7,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BREVIK2_BUILD_DIR:-$root/build}"
 
 echo "== formatting"
-(cd "$root" && git ls-files 'src/*.cpp' 'src/*.h' 'apps/*.cpp' 'tests/*.cpp' 'tests/*.h' \
+(cd "$root" && git ls-files 'src/*.cpp' 'src/*.h' 'apps/*.cpp' 'tests/*.cpp' 'tests/*.h' 'fuzz/*.cpp' 'fuzz/*.h' 'bench/*.cpp' \
   | xargs clang-format --dry-run --Werror)
 
 echo "== tests"
