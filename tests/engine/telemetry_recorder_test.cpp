@@ -79,8 +79,13 @@ protected:
         return TelemetryRecorder(m_settings, m_status, timing, [] { return kMillennium; });
     }
     fs::path dataFile() const { return m_dir / "Unit42_Data.txt"; }
+    // The files in the folder, not counting the settings file's write lock.
     long filesInDirectory() const {
-        return std::distance(fs::directory_iterator(m_dir), fs::directory_iterator{});
+        long count = 0;
+        for (const auto& entry : fs::directory_iterator(m_dir)) {
+            count += entry.path().filename() == "Brevik2.ini.lock" ? 0 : 1;
+        }
+        return count;
     }
 
     // 2000-01-01 00:00 UTC, a moment whose MJD is known exactly.
