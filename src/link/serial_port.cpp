@@ -20,7 +20,7 @@ SerialPort::SerialPort(const SettingsFile& settings, StatusOutput& status, Seria
       m_status(status),
       m_timeouts(timeouts),
       m_stop(stop),
-      m_platform(makePlatformPort()) {
+      m_platform(nullptr) {
     open();
     configure();
 }
@@ -35,9 +35,10 @@ void SerialPort::open() {
     }
     const std::string stored = trimSettingsValue(m_settings.readString("ComPort", "COM1", 255));
     m_deviceName = resolvePortName(stored, m_settings.path().parent_path());
-    m_platform = makePlatformPort();
-    if (!m_platform->open(m_deviceName)) {
-        traceNote("open failed: " + m_deviceName);
+    m_platform = makePlatformPort(m_deviceName);
+    m_openError = m_platform->open(m_deviceName);
+    if (m_openError) {
+        traceNote("open failed: " + m_deviceName + ": " + m_openError.message());
         m_status.statusText("Com Port Failed to open");
         return;
     }
@@ -93,7 +94,11 @@ void SerialPort::configure() {
         dataBits = 8;
     }
 
-    if (!m_open || !m_platform->configure(baud, m_parity, stopBits, dataBits)) {
+    const std::error_code configureError =
+        m_open ? m_platform->configure(baud, m_parity, stopBits, dataBits)
+               : std::make_error_code(std::errc::bad_file_descriptor);
+    if (configureError) {
+        traceNote("configure failed: " + configureError.message());
         m_status.statusText("Configure: call to SetCommState failed");
         return;
     }
@@ -122,7 +127,7 @@ void SerialPort::reset() {
         char block[11];
         while (drained < m_timeouts.drainLimitBytes &&
                std::chrono::steady_clock::now() < deadline && !(m_stop && m_stop->isRaised())) {
-            const std::size_t got = m_platform->read(block, 10, m_timeouts, m_stop);
+            const std::size_t got = m_platform->read(block, 10, m_timeouts, m_stop).received;
             traceBytes("drain", block, got);
             drained += static_cast<int>(got);
             if (got != 10) {
@@ -141,7 +146,11 @@ bool SerialPort::read(std::size_t count, char* buffer, std::size_t* received) {
     }
     std::size_t got = 0;
     if (m_open) {
-        got = m_platform->read(buffer, count, m_timeouts, m_stop);
+        const PortReadResult result = m_platform->read(buffer, count, m_timeouts, m_stop);
+        got = result.received;
+        if (result.error) {
+            traceNote("read failed: " + result.error.message());
+        }
     }
     buffer[got] = '\0';
     if (m_line.dataBits == 7) {
@@ -161,8 +170,12 @@ bool SerialPort::write(const char* data, std::size_t count) {
         reset();
     }
     traceBytes("write", data, count);
-    if (m_open && m_platform->write(data, count, m_stop)) {
-        return true;
+    if (m_open) {
+        const std::error_code error = m_platform->write(data, count, m_stop);
+        if (!error) {
+            return true;
+        }
+        traceNote("write failed: " + error.message());
     }
     reset();
     return false;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "line_settings.h"
 #include "serial_timeouts.h"
@@ -49,6 +50,8 @@ public:
     const SerialTimeouts& timeouts() const { return m_timeouts; }
     // The device the last open used, after "ComN" was resolved.
     const std::string& deviceName() const { return m_deviceName; }
+    // Why the last open failed; empty after a successful one.
+    const std::error_code& openError() const { return m_openError; }
 
 private:
     const SettingsFile& m_settings;
@@ -60,6 +63,7 @@ private:
     // Unset until a stored Parity has been recognised once.
     std::optional<Parity> m_parity;
     std::string m_deviceName;
+    std::error_code m_openError;
     bool m_open = false;
     bool m_configured = false;
 };

@@ -74,6 +74,10 @@ void applyParity(termios& t, Parity parity) {
     }
 }
 
+std::error_code lastError() {
+    return {errno, std::system_category()};
+}
+
 int millisecondsUntil(Clock::time_point deadline) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -84,24 +88,27 @@ class PosixPort final : public PlatformPort {
 public:
     ~PosixPort() override { restoreAndClose(); }
 
-    bool open(const std::string& device) override {
+    std::error_code open(const std::string& device) override {
         m_fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (m_fd < 0) {
-            return false;
+            return lastError();
         }
         // Blocking from here on: every wait goes through poll() with its deadline anyway.
         fcntl(m_fd, F_SETFL, fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
         if (ioctl(m_fd, TIOCEXCL) != 0) {
             traceNote(std::string("TIOCEXCL: ") + std::strerror(errno));
         }
-        return true;
+        return {};
     }
 
-    bool configure(int baudRate, std::optional<Parity> parity, StopBits stopBits,
-                   int dataBits) override {
+    std::error_code configure(int baudRate, std::optional<Parity> parity, StopBits stopBits,
+                              int dataBits) override {
+        if (m_fd < 0) {
+            return std::make_error_code(std::errc::bad_file_descriptor);
+        }
         termios current{};
-        if (m_fd < 0 || tcgetattr(m_fd, &current) != 0) {
-            return false;
+        if (tcgetattr(m_fd, &current) != 0) {
+            return lastError();
         }
         if (!m_savedValid) {
             m_saved = current;
@@ -141,13 +148,16 @@ public:
         cfsetispeed(&t, speedCode(baudRate));
         cfsetospeed(&t, speedCode(baudRate));
         if (tcsetattr(m_fd, TCSANOW, &t) != 0) {
-            return false;
+            return lastError();
         }
         // A pseudo-terminal forces 8 data bits and no parity-enable whatever was asked, and
         // keeps the rest: only a speed that did not take is a refusal.
         termios applied{};
-        if (tcgetattr(m_fd, &applied) != 0 || cfgetospeed(&applied) != speedCode(baudRate)) {
-            return false;
+        if (tcgetattr(m_fd, &applied) != 0) {
+            return lastError();
+        }
+        if (cfgetospeed(&applied) != speedCode(baudRate)) {
+            return std::make_error_code(std::errc::invalid_argument);
         }
         int lines = TIOCM_DTR | TIOCM_RTS;
         if (ioctl(m_fd, TIOCMBIS, &lines) != 0) {
@@ -155,7 +165,7 @@ public:
             traceNote(std::string("DTR/RTS: ") + std::strerror(errno));
         }
         m_configured = true;
-        return true;
+        return {};
     }
 
     void restoreAndClose() override {
@@ -176,10 +186,13 @@ public:
         m_configured = false;
     }
 
-    std::size_t read(char* buffer, std::size_t count, const SerialTimeouts& timeouts,
-                     const StopSignal* stop) override {
-        if (m_fd < 0 || count == 0) {
-            return 0;
+    PortReadResult read(char* buffer, std::size_t count, const SerialTimeouts& timeouts,
+                        const StopSignal* stop) override {
+        if (m_fd < 0) {
+            return {0, std::make_error_code(std::errc::bad_file_descriptor)};
+        }
+        if (count == 0) {
+            return {};
         }
         const auto start = Clock::now();
         const auto total =
@@ -202,10 +215,13 @@ public:
                 if (errno == EINTR) {
                     continue;
                 }
-                break;
+                return {got, lastError()};
             }
-            if (ready == 0 || (fds[1].revents & POLLIN) != 0) {
-                break;  // timed out, or the program is stopping
+            if ((fds[1].revents & POLLIN) != 0) {
+                return {got, std::make_error_code(std::errc::operation_canceled)};
+            }
+            if (ready == 0) {
+                break;  // timed out
             }
             if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
                 continue;
@@ -214,42 +230,49 @@ public:
             if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
                 continue;
             }
-            if (n <= 0) {
-                break;  // the device went away (a pty whose other side closed answers EIO)
+            if (n < 0) {
+                // The device went away (a pty whose other side closed answers EIO).
+                return {got, lastError()};
+            }
+            if (n == 0) {
+                return {got, std::make_error_code(std::errc::no_such_device)};
             }
             got += static_cast<std::size_t>(n);
             lastByte = Clock::now();
         }
-        return got;
+        return {got, {}};
     }
 
-    bool write(const char* data, std::size_t count, const StopSignal* stop) override {
+    std::error_code write(const char* data, std::size_t count, const StopSignal* stop) override {
+        if (m_fd < 0) {
+            return std::make_error_code(std::errc::bad_file_descriptor);
+        }
         std::size_t done = 0;
-        while (m_fd >= 0 && done < count) {
+        while (done < count) {
             pollfd fds[2] = {{m_fd, POLLOUT, 0}, {stop ? stop->fd() : -1, POLLIN, 0}};
             if (poll(fds, 2, -1) < 0) {
                 if (errno == EINTR) {
                     continue;
                 }
-                return false;
+                return lastError();
             }
             if ((fds[1].revents & POLLIN) != 0) {
-                return false;
+                return std::make_error_code(std::errc::operation_canceled);
             }
             if ((fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0 &&
                 (fds[0].revents & POLLOUT) == 0) {
-                return false;
+                return std::make_error_code(std::errc::io_error);
             }
             const ssize_t n = ::write(m_fd, data + done, count - done);
             if (n < 0) {
                 if (errno == EINTR || errno == EAGAIN) {
                     continue;
                 }
-                return false;
+                return lastError();
             }
             done += static_cast<std::size_t>(n);
         }
-        return m_fd >= 0 && done == count;
+        return {};
     }
 
 private:
@@ -261,7 +284,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<PlatformPort> makePlatformPort() {
+std::unique_ptr<PlatformPort> makePlatformPort(std::string_view) {
     return std::make_unique<PosixPort>();
 }
 

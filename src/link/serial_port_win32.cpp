@@ -9,22 +9,26 @@
 namespace brevik2::link {
 namespace {
 
+std::error_code lastError() {
+    return {static_cast<int>(GetLastError()), std::system_category()};
+}
+
 class Win32Port final : public PlatformPort {
 public:
     ~Win32Port() override { restoreAndClose(); }
 
-    bool open(const std::string& device) override {
+    std::error_code open(const std::string& device) override {
         m_handle = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                OPEN_EXISTING, 0, nullptr);
-        return m_handle != INVALID_HANDLE_VALUE;
+        return m_handle != INVALID_HANDLE_VALUE ? std::error_code{} : lastError();
     }
 
-    bool configure(int baudRate, std::optional<Parity> parity, StopBits stopBits,
-                   int dataBits) override {
+    std::error_code configure(int baudRate, std::optional<Parity> parity, StopBits stopBits,
+                              int dataBits) override {
         DCB dcb{};
         dcb.DCBlength = sizeof dcb;
         if (m_handle == INVALID_HANDLE_VALUE || !GetCommState(m_handle, &dcb)) {
-            return false;
+            return lastError();
         }
         if (!m_savedValid) {
             m_savedState = dcb;
@@ -49,13 +53,13 @@ public:
         dcb.fRtsControl = RTS_CONTROL_ENABLE;
         dcb.fAbortOnError = TRUE;
         if (!SetCommState(m_handle, &dcb)) {
-            return false;
+            return lastError();
         }
         if (!m_savedValid) {
             GetCommTimeouts(m_handle, &m_savedTimeouts);
             m_savedValid = true;
         }
-        return true;
+        return {};
     }
 
     void restoreAndClose() override {
@@ -71,8 +75,8 @@ public:
         m_savedValid = false;
     }
 
-    std::size_t read(char* buffer, std::size_t count, const SerialTimeouts& timeouts,
-                     const StopSignal*) override {
+    PortReadResult read(char* buffer, std::size_t count, const SerialTimeouts& timeouts,
+                        const StopSignal*) override {
         COMMTIMEOUTS t{};
         t.ReadIntervalTimeout = static_cast<DWORD>(timeouts.readIntervalMs);
         t.ReadTotalTimeoutMultiplier = static_cast<DWORD>(timeouts.readTotalMultiplierMs);
@@ -80,15 +84,17 @@ public:
         SetCommTimeouts(m_handle, &t);
         DWORD got = 0;
         if (!ReadFile(m_handle, buffer, static_cast<DWORD>(count), &got, nullptr)) {
-            return 0;
+            return {got, lastError()};
         }
-        return got;
+        return {got, {}};
     }
 
-    bool write(const char* data, std::size_t count, const StopSignal*) override {
+    std::error_code write(const char* data, std::size_t count, const StopSignal*) override {
         DWORD written = 0;
-        return WriteFile(m_handle, data, static_cast<DWORD>(count), &written, nullptr) &&
-               written == count;
+        if (!WriteFile(m_handle, data, static_cast<DWORD>(count), &written, nullptr)) {
+            return lastError();
+        }
+        return written == count ? std::error_code{} : std::make_error_code(std::errc::io_error);
     }
 
 private:
@@ -100,7 +106,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<PlatformPort> makePlatformPort() {
+std::unique_ptr<PlatformPort> makePlatformPort(std::string_view) {
     return std::make_unique<Win32Port>();
 }
 
