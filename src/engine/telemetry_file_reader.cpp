@@ -13,7 +13,6 @@
 
 #include "link/settings_file.h"
 #include "link/settings_value.h"
-#include "telemetry_format.h"
 
 namespace brevik2::engine {
 
@@ -26,8 +25,6 @@ constexpr std::size_t kReadChunkBytes = 1 << 20;
 // Used to size the columns before a large read, so they are not grown by doubling.
 constexpr std::size_t kTypicalLineBytes = 256;
 
-constexpr double kSecondsPerDay = 86400.0;
-constexpr double kMjdOfUnixEpoch = 40587.0;
 // 1970 to about 2200: an MJD outside is a corrupted field, not a time.
 constexpr double kLatestMjd = 124600.0;
 
@@ -87,72 +84,7 @@ float parseValue(std::string_view field, TelemetryColumnKind kind) {
     return kNaN;
 }
 
-std::array<std::string, kTelemetryColumnCount> namesFromHeader() {
-    std::array<std::string, kTelemetryColumnCount> names;
-    const std::string line = telemetryHeaderLine();
-    std::string_view header = line;
-    while (!header.empty() && (header.back() == '\r' || header.back() == '\n')) {
-        header.remove_suffix(1);
-    }
-    std::size_t column = 0;
-    while (column < names.size()) {
-        const std::size_t comma = header.find(',');
-        names[column++] = std::string(trimBlanks(header.substr(0, comma)));
-        if (comma == std::string_view::npos) {
-            break;
-        }
-        header.remove_prefix(comma + 1);
-    }
-    return names;
-}
-
-constexpr std::array<TelemetryColumnKind, kTelemetryColumnCount> kKinds = [] {
-    using K = TelemetryColumnKind;
-    std::array<K, kTelemetryColumnCount> kinds{};
-    kinds.fill(K::Integer);
-    for (int c = 0; c <= 6; ++c) {  // MJD, Month, Day, Year, Hour, Minute, Second
-        kinds[c] = K::Time;
-    }
-    kinds[8] = K::Text;               // MODE
-    for (int c = 10; c <= 14; ++c) {  // ALRM1 to ALRM5
-        kinds[c] = K::Hex;
-    }
-    kinds[27] = K::Fixed2;  // DAC_GN
-    for (int c : {24, 28, 29, 30, 32, 34, 35, 36, 37, 39, 41, 42, 43, 44, 45}) {
-        kinds[c] = K::Fixed3;
-    }
-    kinds[31] = K::Text;  // OSC_STAT
-    kinds[46] = K::Text;  // VERSION
-    return kinds;
-}();
-
 }  // namespace
-
-const std::array<std::string, kTelemetryColumnCount>& telemetryColumnNames() {
-    static const std::array<std::string, kTelemetryColumnCount> names = namesFromHeader();
-    return names;
-}
-
-TelemetryColumnKind telemetryColumnKind(int column) {
-    if (column < 0 || column >= kTelemetryColumnCount) {
-        return TelemetryColumnKind::Text;
-    }
-    return kKinds[static_cast<std::size_t>(column)];
-}
-
-bool isPlottableTelemetryColumn(int column) {
-    const TelemetryColumnKind kind = telemetryColumnKind(column);
-    return kind != TelemetryColumnKind::Time && kind != TelemetryColumnKind::Text;
-}
-
-std::optional<int> telemetryColumnIndex(std::string_view name) {
-    const auto& names = telemetryColumnNames();
-    const auto found = std::find(names.begin(), names.end(), name);
-    if (found == names.end()) {
-        return std::nullopt;
-    }
-    return static_cast<int>(found - names.begin());
-}
 
 std::string telemetryValueText(float value, TelemetryColumnKind kind) {
     if (std::isnan(value)) {
@@ -329,7 +261,7 @@ void TelemetryFileReader::takeLine(std::string_view line) {
         return;
     }
 
-    const double time = std::round((*mjd - kMjdOfUnixEpoch) * kSecondsPerDay);
+    const double time = std::round(secondsSinceEpochOfMjd(*mjd));
     if (!m_series.times.empty() && time < m_series.times.back()) {
         m_sorted = false;
     }

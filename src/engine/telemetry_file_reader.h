@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/telemetry_file_path.h"
+#include "engine/telemetry_schema.h"
 
 #include <array>
 #include <cstddef>
@@ -17,30 +18,9 @@ class SettingsFile;
 
 namespace brevik2::engine {
 
-inline constexpr int kTelemetryColumnCount = 51;
-
-// How a column of the data file is printed, which is how it is read back.
-enum class TelemetryColumnKind {
-    Time,     // MJD and the local date and time: the time axis, never plotted
-    Integer,  // "%d", "%2u"
-    Hex,      // "%2x": the ALRM bytes
-    Fixed2,   // "%.2f"
-    Fixed3,   // "%.3f"
-    Text,     // MODE, OSC_STAT, VERSION
-};
-
-// The 51 column names, in the order of the header line.
-const std::array<std::string, kTelemetryColumnCount>& telemetryColumnNames();
-TelemetryColumnKind telemetryColumnKind(int column);
-// A column that holds a number and is not part of the time.
-bool isPlottableTelemetryColumn(int column);
-std::optional<int> telemetryColumnIndex(std::string_view name);
 // A value read back from a column, printed as the data file prints that column (without its
 // padding); empty for NaN.
 std::string telemetryValueText(float value, TelemetryColumnKind kind);
-
-inline constexpr int kTelemetryIdColumn = 7;
-inline constexpr int kTelemetryAlarmColumn = 9;
 
 // The records read so far, holding only the columns asked for, in single precision: a year of
 // records at one a minute is half a million rows.

@@ -5,18 +5,9 @@
 #include <string_view>
 
 #include "status_records.h"
+#include "telemetry_schema.h"
 
 namespace brevik2::engine {
-
-// The PC's local date and time of a record.
-struct LocalDateTime {
-    int year = 2000;  // four digits
-    int month = 1;    // 1 to 12
-    int day = 1;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-};
 
 // The header line of a new data file: 51 column names, each line ending CR LF.
 std::string telemetryHeaderLine();
@@ -27,9 +18,6 @@ std::string telemetryHeaderLine();
 // 51 columns. The mode text ends at its first NUL, as the unit's zero-terminated slot does, and
 // is padded on the left to three characters; a version letter never read (0) is written as "?".
 std::string formatTelemetryLine(const UnitRecords& records, const LocalDateTime& local, double mjd);
-
-// Modified Julian Date of a moment given in seconds since 1970-01-01 00:00 UTC.
-double modifiedJulianDate(double secondsSinceEpoch);
 
 // The data file's name: the template with its first "%ld" replaced by the unit ID and every
 // other character kept literally, a second "%ld" included. Empty (refused) when the name is

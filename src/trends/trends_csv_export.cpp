@@ -14,8 +14,6 @@ namespace brevik2::trends {
 
 namespace {
 
-constexpr double kSecondsPerDay = 86400.0;
-constexpr double kMjdOfUnixEpoch = 40587.0;
 // Lines are gathered and written in blocks of about this size.
 constexpr qsizetype kBlockBytes = 1 << 16;
 
@@ -46,7 +44,7 @@ bool writeTrendsCsv(QIODevice& out, const engine::TelemetrySeries& series,
                      .toLatin1();
         char text[64];
         const int length =
-            std::snprintf(text, sizeof text, ",%.6f,", t / kSecondsPerDay + kMjdOfUnixEpoch);
+            std::snprintf(text, sizeof text, ",%.6f,", engine::modifiedJulianDate(t));
         block.append(text, std::min<int>(length, sizeof text - 1));
         if (series.alarms[i] != engine::TelemetrySeries::kUnreadableAlarm) {
             block += QByteArray::number(series.alarms[i]);
