@@ -20,11 +20,9 @@ using Clock = std::chrono::steady_clock;
 constexpr std::string_view kOnlinePrefix = "Unit online             Status = ";
 
 // Says so when the settings file cannot be read or written; the program goes on with the
-// fallbacks either way.
+// fallbacks either way. Nothing is written to find out: operators keep the file by hand.
 void checkSettingsAccess(const link::SettingsFile& settings, std::ostream& err) {
-    const std::string probeKey = "ComPort";
-    const std::optional<std::string> value = settings.find(probeKey, 255);
-    if (!value || !settings.writeString(probeKey, *value)) {
+    if (!settings.find("ComPort", 255) || !settings.isWritable()) {
         err << "brevik2-monitor: cannot read or write the settings file "
             << settings.path().string() << "; going on with the built-in fallbacks\n";
         err.flush();

@@ -1,6 +1,6 @@
 #include "link/settings_file.h"
 
-#include <SimpleIni.h>
+#include "link/profile_text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,6 +11,7 @@
 #include <system_error>
 
 #ifdef _WIN32
+#include <io.h>
 #include <process.h>
 #else
 #include <fcntl.h>
@@ -30,27 +31,22 @@ std::mutex& settingsMutex() {
     return mutex;
 }
 
-enum class LoadResult { Loaded, Missing, Failed };
-
-LoadResult loadIni(const std::filesystem::path& path, CSimpleIniA& ini) {
+// The whole file; an empty text when it does not exist, nothing when it cannot be read.
+std::optional<std::string> loadText(const std::filesystem::path& path) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
-        return ec ? LoadResult::Failed : LoadResult::Missing;
+        return ec ? std::nullopt : std::optional<std::string>(std::string());
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        return LoadResult::Failed;
+        return std::nullopt;
     }
     std::ostringstream content;
     content << in.rdbuf();
     if (in.bad()) {
-        return LoadResult::Failed;
+        return std::nullopt;
     }
-    std::string text = content.str();
-    // The parser reads text up to a zero byte; a stray one (a damaged file) is taken as a line
-    // break so that the section after it is still found.
-    std::replace(text.begin(), text.end(), '\0', '\n');
-    return ini.LoadData(text.data(), text.size()) < 0 ? LoadResult::Failed : LoadResult::Loaded;
+    return content.str();
 }
 
 // Holds an exclusive lock on "<settings>.lock" for one read-modify-write, so that two programs
@@ -126,21 +122,20 @@ bool replaceFileAtomically(const std::filesystem::path& path, const std::string&
 SettingsFile::SettingsFile(std::filesystem::path path) : m_path(std::move(path)) {}
 
 std::optional<std::string> SettingsFile::find(std::string_view key, std::size_t maxChars) const {
-    std::optional<std::string> value;
+    std::optional<std::string> text;
     {
         std::lock_guard lock(settingsMutex());
-        CSimpleIniA ini(false, false, false);
-        const std::string keyText(key);
-        if (loadIni(m_path, ini) == LoadResult::Loaded) {
-            if (const char* found = ini.GetValue(kSection, keyText.c_str(), nullptr)) {
-                value.emplace(found);
-            }
-        }
+        text = loadText(m_path);
     }
-    if (value && value->size() > maxChars) {
-        value->resize(maxChars);
+    if (!text) {
+        return std::nullopt;
     }
-    return value;
+    const ProfileText profile(std::move(*text));
+    const std::optional<std::string_view> found = profile.find(kSection, key);
+    if (!found) {
+        return std::nullopt;
+    }
+    return std::string(found->substr(0, maxChars));
 }
 
 std::string SettingsFile::readString(std::string_view key, std::string_view fallback,
@@ -179,23 +174,39 @@ int SettingsFile::readInt(std::string_view key, int fallback) const {
 }
 
 bool SettingsFile::writeString(std::string_view key, std::string_view value) const {
+    if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
+        return false;  // it would end its own line and start another
+    }
     std::lock_guard lock(settingsMutex());
     const CrossProcessLock otherPrograms(m_path);
-    CSimpleIniA ini(false, false, false);
-    ini.SetSpaces(false);  // "Key=value", as every other tool that reads this file writes it
-    if (loadIni(m_path, ini) == LoadResult::Failed) {
+    std::optional<std::string> text = loadText(m_path);
+    if (!text) {
         return false;  // never replace a file we could not read: that would lose its keys
     }
-    const std::string keyText(key);
-    const std::string valueText(value);
-    if (ini.SetValue(kSection, keyText.c_str(), valueText.c_str()) < 0) {
-        return false;
+    ProfileText profile(std::move(*text));
+    if (profile.find(kSection, key) == value) {
+        return true;  // already so: the file is left untouched
     }
-    std::string content;
-    if (ini.Save(content) < 0) {
-        return false;
+    profile.set(kSection, key, value);
+    return replaceFileAtomically(m_path, profile.text());
+}
+
+bool SettingsFile::isWritable() const {
+    // A write makes a temporary file and the lock file beside the settings file and renames the
+    // one over it, so what counts is the folder, and that the file can be read first.
+    std::filesystem::path folder = m_path.parent_path();
+    if (folder.empty()) {
+        folder = ".";
     }
-    return replaceFileAtomically(m_path, content);
+    std::error_code ec;
+    const bool exists = std::filesystem::exists(m_path, ec);
+#ifdef _WIN32
+    return !ec && ::_access(folder.string().c_str(), 2) == 0 &&
+           (!exists || ::_access(m_path.string().c_str(), 4) == 0);
+#else
+    return !ec && ::access(folder.c_str(), W_OK | X_OK) == 0 &&
+           (!exists || ::access(m_path.c_str(), R_OK) == 0);
+#endif
 }
 
 }  // namespace brevik2::link

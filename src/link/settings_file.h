@@ -9,8 +9,8 @@ namespace brevik2::link {
 
 // The settings file Brevik2.ini, section "Brevik2", with private-profile semantics: keys are
 // case-insensitive, a value is the text after "=" without surrounding blanks, a write replaces
-// the key in place or adds it, creating the file and the section when missing, and keeps
-// comments and other sections.
+// the value in place or adds the key, creating the file and the section when missing, and
+// leaves every other byte of the file as it was (ProfileText).
 //
 // There is no cache: every read goes to the file, so a value written by one part of the program
 // is seen by the next read anywhere.
@@ -39,9 +39,13 @@ public:
     // when the key is missing.
     int readInt(std::string_view key, int fallback) const;
 
-    // Writes key = value; false when the file could not be written (read-only folder or
-    // file, full disk). The file on disk is then left as it was.
+    // Writes key = value; false when the file could not be written (read-only folder, a file
+    // that cannot be read, full disk) or the value holds a line break. The file on disk is then
+    // left as it was. Writing the value the key already holds leaves the file untouched.
     bool writeString(std::string_view key, std::string_view value) const;
+
+    // Whether a write could replace the file, found without changing anything.
+    bool isWritable() const;
 
 private:
     std::filesystem::path m_path;

@@ -89,6 +89,22 @@ TEST_F(ConsoleAgainstSim, RequestsAreAnsweredInOrderAndEndTheRun) {
     EXPECT_TRUE(server->state().daylightSavings);
 }
 
+// A hand-kept settings file holding every key comes out of a run byte for byte.
+TEST_F(ConsoleAgainstSim, LeavesACompleteSettingsFileAsItWas) {
+    const std::string handWritten =
+        "[Brevik2]\r\nComPort = Com1\r\nMonitoringEnabled = true\r\nSamplingInterval = 1\r\n"
+        "WindowRectangle = 600,200,0,0\r\nBaudRate = 9600\r\nStopBits = 1\r\n"
+        "DataBits = 8\r\nParity = n\r\nTelemetryFilenameTemplate = Unit%ld_Data.txt\r\n"
+        "OnlineDatafileDirectory = " +
+        folder.path().string() +
+        "/\r\nMultiUnitSupport = false\r\nSerialSwitchControlCode = 22\r\n"
+        "SerialSwitchPorts = 16\r\nSerialSwitchCodeRepeatFactor = 8\r\n";
+    testing::writeWholeFile(folder / "Brevik2.ini", handWritten);
+    const auto lines = run({"--polls", "1"});
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "message: 10"), 1);
+    EXPECT_EQ(testing::readWholeFile(folder / "Brevik2.ini"), handWritten);
+}
+
 TEST(ConsoleOptions, RefusesWhatCannotBeSent) {
     std::string error;
     EXPECT_FALSE(parseConsoleOptions({"--request", "C06 " + std::string(1024, 'x')}, error));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <thread>
 
@@ -70,6 +72,41 @@ TEST(SettingsFile, WriteReplacesInPlaceAndKeepsTheRest) {
     }
 }
 
+// Operators edit the file by hand and keep it under version control: a write changes its own
+// value or adds one line, and every other byte stays, line ends and blanks included.
+TEST(SettingsFile, WritesChangeOnlyTheirOwnBytes) {
+    struct Edit {
+        std::string before;
+        const char* key;
+        const char* value;
+        std::string after;
+    };
+    const Edit edits[] = {
+        {"; rack 3\r\n[Brevik2]\r\nComPort = Com1\r\n\r\nBaudRate = 9600\r\n", "comport",
+         "/dev/ttyUSB0",
+         "; rack 3\r\n[Brevik2]\r\nComPort = /dev/ttyUSB0\r\n\r\nBaudRate = 9600\r\n"},
+        {"[Brevik2]\r\nBaudRate = 9600\r\n\r\n[Other]\r\nKey=1\r\n", "Parity", "e",
+         "[Brevik2]\r\nBaudRate = 9600\r\nParity=e\r\n\r\n[Other]\r\nKey=1\r\n"},
+        {"[Other]\nKey = 1", "ComPort", "Com2", "[Other]\nKey = 1\n[Brevik2]\nComPort=Com2\n"},
+        {"[Brevik2]", "ComPort", "", "[Brevik2]\nComPort=\n"},
+        // The occurrence that reads is the one written: the last, sections merged.
+        {"[brevik2]\nComPort=a\n[Other]\nComPort=b\n[ Brevik2 ]\n ComPort\t= c \n", "ComPort",
+         "d", "[brevik2]\nComPort=a\n[Other]\nComPort=b\n[ Brevik2 ]\n ComPort\t= d \n"},
+    };
+    TempFolder folder;
+    const SettingsFile settings(folder / "Brevik2.ini");
+    for (const Edit& edit : edits) {
+        writeWholeFile(settings.path(), edit.before);
+        ASSERT_TRUE(settings.writeString(edit.key, edit.value));
+        EXPECT_EQ(readWholeFile(settings.path()), edit.after);
+        EXPECT_EQ(settings.readString(edit.key, "missing"), edit.value);
+    }
+    // A value that would break its line is refused and changes nothing.
+    EXPECT_FALSE(settings.writeString("ComPort", "a\r\nBaudRate=300"));
+    EXPECT_FALSE(settings.writeString("ComPort", std::string("a\0b", 3)));
+    EXPECT_EQ(readWholeFile(settings.path()), edits[4].after);
+}
+
 TEST(SettingsFile, HostileContentFallsBackWithoutCrashing) {
     TempFolder folder;
     std::string binary(4096, '\0');
@@ -132,6 +169,33 @@ TEST(StartupDefaults, WritesTheFourteenKeysOnceAndKeepsExistingOnes) {
         EXPECT_EQ(settings.readString(key, "missing"), value) << key;
     }
     EXPECT_EQ(settings.readString("OnlineDatafileDirectory", "missing"), defaultDataDirectory());
+}
+
+TEST(StartupDefaults, AddOnlyTheMissingLineAndLeaveACompleteFileUntouched) {
+    TempFolder folder;
+    const std::string handWritten =
+        "; bench station\r\n[Brevik2]\r\nWindowRectangle = 1,2,3,4\r\nComPort = Com2\r\n"
+        "BaudRate = 9600\r\nStopBits = 1\r\nDataBits = 8\r\nParity = n\r\n\r\n"
+        "MonitoringEnabled = true\r\nSamplingInterval = 60\r\n"
+        "TelemetryFilenameTemplate = Unit%ld.txt\r\nOnlineDatafileDirectory = /srv/\r\n"
+        "MultiUnitSupport = false\r\nSerialSwitchControlCode = 22\r\n"
+        "SerialSwitchPorts = 16\r\n\r\n[Notes]\r\nOwner = lab\r\n";
+    const SettingsFile settings(folder / "Brevik2.ini");
+    writeWholeFile(settings.path(), handWritten);
+    applyStartupDefaults(settings);
+    std::string expected = handWritten;
+    const std::string added = "SerialSwitchCodeRepeatFactor=8\r\n";
+    expected.insert(expected.find("\r\n[Notes]"), added);
+    ASSERT_EQ(readWholeFile(settings.path()), expected);
+
+    // Nothing missing: the file is not even replaced.
+    struct stat before {};
+    struct stat after {};
+    ASSERT_EQ(::stat(settings.path().c_str(), &before), 0);
+    applyStartupDefaults(settings);
+    ASSERT_EQ(::stat(settings.path().c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(readWholeFile(settings.path()), expected);
 }
 
 TEST(SettingsValue, TrimCutsCommentAndTrailingBlanks) {
