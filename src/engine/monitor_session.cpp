@@ -131,13 +131,13 @@ void MonitorSession::onlineStep() {
         serviceTestModes();
     } else if (pollDue) {
         pollIfDue();
-        if (!m_shared.online.load(std::memory_order_acquire)) {
-            return;  // a failed poll composes no status text this cycle
-        }
     } else if (m_shared.eventLogRequest.exchange(false, std::memory_order_acq_rel)) {
         retrieveEventLog();
     }
-    showOnlineStatus();
+    // A failed send or poll has just taken the unit offline: saying it is online would be false.
+    if (m_shared.online.load(std::memory_order_acquire)) {
+        showOnlineStatus();
+    }
 }
 
 void MonitorSession::runPendingRequest() {
