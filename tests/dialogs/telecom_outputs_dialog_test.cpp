@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 
 #include "engine/status_message.h"
 #include "monitored_sim_session.h"
@@ -214,12 +215,18 @@ private slots:
         QCOMPARE(s.server->state().telecom.channel[1].liu, 0);
 
         // Closed after its first step, the sequence stalls; opening again clears it.
+        const auto answers = [&] {
+            return std::count_if(s.received.begin(), s.received.end(), [](const auto& m) {
+                return m.code == brevik2::engine::kStatusTelecomAnswered;
+            });
+        };
+        const auto answersBefore = answers();
         click(dialog, "applyAll");
         dialog.reject();
-        QVERIFY(s.waitUntilSlotFree());
-        // The answer is posted at the end of the thread's cycle: six 50 ms cycles bring it in
-        // while the dialog is closed, so T1 went out once only, by its own Send.
-        QTest::qWait(300);
+        // The step's answer reaches the closed dialog, which queues nothing more: T1 went out
+        // once only, by its own Send.
+        QVERIFY(s.waitFor([&] { return answers() > answersBefore; }));
+        QVERIFY(!s.shared.slot.isPending());
         QCOMPARE(s.timesSeen("A21 3,3"), 1);
         dialog.show();
         QVERIFY(!dialog.applyAllBusy());

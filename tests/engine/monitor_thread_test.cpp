@@ -156,6 +156,28 @@ TEST_F(MonitorAgainstSim, PendingReplyComesWithItsCodeAndACopy) {
     EXPECT_GE(reporter.countText("Cmd Sent OK"), 1u);
 }
 
+// The unit is gone (its pty closed) when a request is sent: the send fails, the unit is
+// offline, and no online text may follow before contact is tried again.
+TEST_F(MonitorAgainstSim, FailedSendIsNotFollowedByTheOnlineText) {
+    startSim();
+    writeSettings(false, 3600);
+    startMonitor();
+    ASSERT_TRUE(reporter.waitForMessage(kStatusUnitOnline, 10s));
+    server->stop();
+    settings.writeString("ComPort", (folder / "gone").string());
+    ASSERT_EQ(shared.slot.fill("C03", "", 256, kStatusCommandAnswered),
+              link::PendingRequestSlot::FillResult::Accepted);
+    ASSERT_TRUE(reporter.waitForText("Unit Not Responding", 10s));
+    const auto texts = reporter.texts();
+    const auto failed = std::find(texts.begin(), texts.end(), "Cmd Send failure");
+    ASSERT_NE(failed, texts.end());
+    EXPECT_EQ(failed + 1 < texts.end() ? failed[1] : "", "Cmd Receive Fail");
+    EXPECT_EQ(std::find_if(failed, texts.end(),
+                           [](const std::string& t) { return t.starts_with("Unit online"); }),
+              texts.end());
+    EXPECT_FALSE(shared.online);
+}
+
 TEST_F(MonitorAgainstSim, SilentUnitFiveTimesNotRespondingThenResetting) {
     sim::SimOptions options;
     options.fault = "silent";
@@ -202,8 +224,10 @@ TEST_F(MonitorAgainstSim, RecordsOneTelemetryLinePerPoll) {
     settings.writeString("TelemetryFilenameTemplate", "Unit%ld_Data.txt");
     startMonitor();
     ASSERT_TRUE(reporter.waitForMessage(kStatusPollCompleted, 15s, nullptr, 2));
-    shared.recordDataFile = false;  // no third line while the file is read
-    std::this_thread::sleep_for(300ms);
+    // No line while the file is read: a poll already under way when recording goes off ends
+    // with the next completion.
+    shared.recordDataFile = false;
+    ASSERT_TRUE(reporter.waitForMessage(kStatusPollCompleted, 15s, nullptr, 3));
     const std::string content = testing::readWholeFile(folder / "Unit1010_Data.txt");
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -282,13 +306,19 @@ TEST_F(MonitorAgainstSim, TestModeLinesAndTheirEnd) {
     EXPECT_LE(line.reply.size(), 255u);
     EXPECT_GE(reporter.countText("Response Received"), 1u);
 
+    // The flags clear once the end requests are written; the unit reads them a little later.
     shared.testModeFlags.fetch_or(kTestModesEnd);
+    std::vector<std::string> seen;
+    const auto heard = [&](const char* request) {
+        return std::find(seen.begin(), seen.end(), request) != seen.end();
+    };
     const auto deadline = Clock::now() + 10s;
-    while (shared.testModeFlags != 0 && Clock::now() < deadline) {
+    while ((shared.testModeFlags != 0 || !heard("A01 0") || !heard("A03 0")) &&
+           Clock::now() < deadline) {
         std::this_thread::sleep_for(20ms);
+        seen = server->requestsSeen();
     }
     EXPECT_EQ(shared.testModeFlags, 0u);
-    const auto seen = server->requestsSeen();
     const auto a01 = std::find(seen.begin(), seen.end(), "A01 0");
     const auto a03 = std::find(seen.begin(), seen.end(), "A03 0");
     ASSERT_NE(a01, seen.end());
