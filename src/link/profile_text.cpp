@@ -66,7 +66,8 @@ ProfileText::Place ProfileText::locate(std::string_view section, std::string_vie
         }
         std::size_t next = end;
         if (next < text.size()) {
-            next += (text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n') ? 2 : 1;
+            next +=
+                (text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n') ? 2 : 1;
         }
         const std::size_t start = skipBlanks(text, pos, end);
         pos = next;

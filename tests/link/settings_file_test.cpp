@@ -90,8 +90,8 @@ TEST(SettingsFile, WritesChangeOnlyTheirOwnBytes) {
         {"[Other]\nKey = 1", "ComPort", "Com2", "[Other]\nKey = 1\n[Brevik2]\nComPort=Com2\n"},
         {"[Brevik2]", "ComPort", "", "[Brevik2]\nComPort=\n"},
         // The occurrence that reads is the one written: the last, sections merged.
-        {"[brevik2]\nComPort=a\n[Other]\nComPort=b\n[ Brevik2 ]\n ComPort\t= c \n", "ComPort",
-         "d", "[brevik2]\nComPort=a\n[Other]\nComPort=b\n[ Brevik2 ]\n ComPort\t= d \n"},
+        {"[brevik2]\nComPort=a\n[Other]\nComPort=b\n[ Brevik2 ]\n ComPort\t= c \n", "ComPort", "d",
+         "[brevik2]\nComPort=a\n[Other]\nComPort=b\n[ Brevik2 ]\n ComPort\t= d \n"},
     };
     TempFolder folder;
     const SettingsFile settings(folder / "Brevik2.ini");
