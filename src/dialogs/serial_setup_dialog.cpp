@@ -9,8 +9,9 @@
 #include "dialogs/dialog_context.h"
 #include "dialogs/entry_list.h"
 #include "dialogs/scanning_dialog.h"
-#include "dialogs/serial_device_list.h"
 #include "engine/monitor_shared_state.h"
+#include "link/port_name.h"
+#include "link/serial_device_list.h"
 #include "link/settings_file.h"
 #include "link/settings_value.h"
 
@@ -20,12 +21,17 @@ namespace {
 // Values are read with room for 31 characters, enough for any entry.
 constexpr std::size_t kValueChars = 31;
 
-QStringList portEntries() {
-    QStringList entries{QStringLiteral("Com1"), QStringLiteral("Com2"), QStringLiteral("Com3"),
-                        QStringLiteral("Com4")};
+QStringList portEntries(const std::filesystem::path& settingsFolder) {
+    QStringList entries;
+    std::vector<std::string> named;
+    for (const char* port : {"Com1", "Com2", "Com3", "Com4"}) {
+        entries << QString::fromLatin1(port);
+        named.push_back(link::resolvePortName(port, settingsFolder));
+    }
 #ifndef _WIN32
-    // A USB adapter gets a name of its own rather than a COM number; offer what is plugged in.
-    for (const std::string& device : listSerialDevices("/dev")) {
+    // A USB adapter gets a name of its own rather than a COM number; offer what is plugged in,
+    // but not a device that a ComN entry already stands for.
+    for (const std::string& device : link::listSerialDevices("/dev", named)) {
         entries << QString::fromStdString(device);
     }
 #endif
@@ -38,7 +44,8 @@ SerialSetupDialog::SerialSetupDialog(DialogContext& context, QWidget* parent)
     : LongLivedDialog(parent), m_context(context) {
     setWindowTitle(QStringLiteral("Serial Communications Setup"));
 
-    m_comPort = new EntryList(portEntries(), EntryList::Typing::NotAllowed, this);
+    m_comPort = new EntryList(portEntries(context.settings.path().parent_path()),
+                              EntryList::Typing::NotAllowed, this);
     m_baudRate = new EntryList(
         {"300", "600", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"},
         EntryList::Typing::Allowed, this);
@@ -88,7 +95,7 @@ void SerialSetupDialog::showEvent(QShowEvent* event) {
         // Each showing starts from nothing selected, so a stored value that names no entry
         // shows as an empty list rather than as whatever the last showing left. The port list
         // is built afresh: an adapter may have been plugged in since.
-        m_comPort->setEntries(portEntries());
+        m_comPort->setEntries(portEntries(m_context.settings.path().parent_path()));
         for (EntryList* list : {m_baudRate, m_dataBits, m_stopBits, m_parity}) {
             list->clearSelection();
         }

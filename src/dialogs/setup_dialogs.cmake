@@ -8,8 +8,6 @@ target_sources(brevik2_dialogs PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/monitoring_options_dialog.h
   ${CMAKE_CURRENT_LIST_DIR}/scanning_dialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/scanning_dialog.h
-  ${CMAKE_CURRENT_LIST_DIR}/serial_device_list.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/serial_device_list.h
   ${CMAKE_CURRENT_LIST_DIR}/serial_setup_dialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/serial_setup_dialog.h
   ${CMAKE_CURRENT_LIST_DIR}/unit_initialization_dialog.cpp

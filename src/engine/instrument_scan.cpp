@@ -24,22 +24,20 @@ constexpr CommonSetting kCommonSettings[] = {
 
 constexpr const char* kParities[] = {"Odd", "Even", "None", "Mark", "Space"};
 
-std::string comPortName(int number) {
-    return "Com" + std::to_string(number);
-}
-
 }  // namespace
 
 InstrumentScan::InstrumentScan(const link::SettingsFile& settings, MonitorSharedState& shared,
                                link::SerialPort& port, StatusQueries& queries, UnitRecords& records,
-                               const link::StopSignal& stop, PostNow postNow)
+                               const link::StopSignal& stop, PostNow postNow,
+                               std::vector<std::string> ports)
     : m_settings(settings),
       m_shared(shared),
       m_port(port),
       m_queries(queries),
       m_records(records),
       m_stop(stop),
-      m_postNow(std::move(postNow)) {}
+      m_postNow(std::move(postNow)),
+      m_ports(std::move(ports)) {}
 
 bool InstrumentScan::run() {
     const bool found = phaseOne() || (!cancelled() && phaseTwo());
@@ -68,11 +66,11 @@ bool InstrumentScan::trial() {
 }
 
 bool InstrumentScan::phaseOne() {
-    for (int port = 1; port <= 3; ++port) {
+    for (const std::string& port : m_ports) {
         for (std::size_t i = 0; i < std::size(kCommonSettings); ++i) {
             const CommonSetting& s = kCommonSettings[i];
             if (i == 0) {
-                write("ComPort", comPortName(port));
+                write("ComPort", port);
             }
             if (s.baud != nullptr) {
                 write("BaudRate", s.baud);
@@ -92,8 +90,8 @@ bool InstrumentScan::phaseOne() {
 }
 
 bool InstrumentScan::phaseTwo() {
-    for (int port = 1; port <= 3; ++port) {
-        write("ComPort", comPortName(port));
+    for (const std::string& port : m_ports) {
+        write("ComPort", port);
         for (int baud = 300; baud <= 19200; baud *= 2) {
             write("BaudRate", std::to_string(baud));
             for (int dataBits = 7; dataBits <= 8; ++dataBits) {

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace brevik2::link {
 class SerialPort;
@@ -18,7 +19,8 @@ struct UnitRecords;
 // The search for the instrument over ports and line settings, run on the monitor thread when
 // the serial setup's Detect asks for it. Each trial writes its settings to the settings file,
 // reports code 19, resets the port from the file and sends the unit status query. Phase 1 tries
-// six common settings on Com1 to Com3; phase 2 every combination up to 19200 baud.
+// six common settings on each of the ports (scanPorts()); phase 2 every combination up to 19200
+// baud.
 //
 // It stops at the first answer (code 20), or reports code 21 when nothing answered or the scan
 // request flag was cleared. It also ends after the trial under way when the program is shutting
@@ -29,7 +31,7 @@ public:
 
     InstrumentScan(const link::SettingsFile& settings, MonitorSharedState& shared,
                    link::SerialPort& port, StatusQueries& queries, UnitRecords& records,
-                   const link::StopSignal& stop, PostNow postNow);
+                   const link::StopSignal& stop, PostNow postNow, std::vector<std::string> ports);
 
     // True when the unit answered.
     bool run();
@@ -49,6 +51,7 @@ private:
     UnitRecords& m_records;
     const link::StopSignal& m_stop;
     PostNow m_postNow;
+    std::vector<std::string> m_ports;
 };
 
 }  // namespace brevik2::engine

@@ -5,6 +5,7 @@
 
 #include "engine/instrument_scan.h"
 #include "engine/monitor_shared_state.h"
+#include "engine/scan_ports.h"
 #include "engine/status_message.h"
 #include "link/request_framing.h"
 #include "link/settings_file.h"
@@ -72,8 +73,10 @@ void MonitorSession::begin() {
 
 bool MonitorSession::cycle() {
     if (m_shared.scanRequest.load(std::memory_order_acquire)) {
-        InstrumentScan scan(m_settings, m_shared, *m_port, *m_queries, m_records, m_stop,
-                            [this](int code) { post(code); });
+        InstrumentScan scan(
+            m_settings, m_shared, *m_port, *m_queries, m_records, m_stop,
+            [this](int code) { post(code); },
+            scanPorts(m_options.deviceFolder, m_settings.path().parent_path()));
         scan.run();
         m_shared.scanRequest.store(false, std::memory_order_release);
     }

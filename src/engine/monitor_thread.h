@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -32,6 +33,8 @@ public:
         link::SerialTimeouts timeouts{};
         TelemetryRecorder::Timing telemetryTiming{};
         std::chrono::milliseconds cycle{200};
+        // Where the instrument scan looks for USB adapters.
+        std::filesystem::path deviceFolder{"/dev"};
         // How long stop() waits for the thread: 51 waits of 100 ms.
         std::chrono::milliseconds stopWait{5100};
         // Called when the thread has not ended within stopWait; the default ends the process

@@ -6,8 +6,8 @@
 #include <limits>
 
 #include "dialogs/field_text.h"
-#include "dialogs/serial_device_list.h"
 #include "dialogs/unit_request_parameters.h"
+#include "link/serial_device_list.h"
 #include "support/temp_folder.h"
 
 namespace brevik2::dialogs {
@@ -127,12 +127,21 @@ TEST(SerialDeviceListTest, ListsSerialDevicesInNumericOrderAdaptersFirst) {
     for (const char* name : {"ttyUSB0", "ttyUSB1", "ttyACM0", "ttyS0", "ttyS2", "ttyS10"}) {
         expected.push_back((dev / name).string());
     }
-    EXPECT_EQ(listSerialDevices(dev.path()), expected);
+    EXPECT_EQ(link::listSerialDevices(dev.path()), expected);
+
+    // A device that a "comN" link already names is not offered a second time; the scan's list
+    // holds the adapters only.
+    std::filesystem::create_symlink(dev / "ttyUSB1", dev / "com1");
+    const std::vector<std::string> named{(dev / "com1").string(), (dev / "absent").string()};
+    expected.erase(expected.begin() + 1);
+    EXPECT_EQ(link::listSerialDevices(dev.path(), named), expected);
+    expected.resize(2);
+    EXPECT_EQ(link::listUsbSerialDevices(dev.path(), named), expected);
 }
 
 TEST(SerialDeviceListTest, AMissingFolderGivesNothing) {
     testing::TempFolder dev;
-    EXPECT_TRUE(listSerialDevices(dev / "absent").empty());
+    EXPECT_TRUE(link::listSerialDevices(dev / "absent").empty());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The instrument scan on the monitor thread, against simulated units that answer only at their
-// own line settings. "Com1" to "Com3" are links in the test's folder, never the machine's ports.
+// own line settings. "Com1" to "Com3" are links in the test's folder and USB adapters are looked
+// for in a "dev" folder there, never among the machine's ports.
 
 #include "engine/instrument_scan.h"
 
@@ -32,14 +33,17 @@ MonitorThread::Options scanOptions() {
 
 class InstrumentScanTest : public ::testing::Test {
 protected:
-    void startUnit(link::LineSettings line) {
+    void startUnit(link::LineSettings line, const std::string& linkName = "com1") {
         sim::SimOptions options;
-        options.linkPath = (folder / "com1").string();
+        options.linkPath = (folder / linkName).string();
         options.line = line;
         unit = std::make_unique<sim::SimServer>(options);
         std::string error;
         ASSERT_TRUE(unit->start(&error)) << error;
         // The other two ports exist as names only: opening them fails at once.
+        if (linkName != "com1") {
+            std::filesystem::create_symlink(folder / "absent1", folder / "com1");
+        }
         std::filesystem::create_symlink(folder / "absent2", folder / "com2");
         std::filesystem::create_symlink(folder / "absent3", folder / "com3");
     }
@@ -50,7 +54,9 @@ protected:
         settings.writeString("MonitoringEnabled", "true");
         shared.samplingInterval = 3600;
         shared.scanRequest = true;
-        monitor = std::make_unique<MonitorThread>(settings, shared, reporter, scanOptions());
+        MonitorThread::Options options = scanOptions();
+        options.deviceFolder = folder / "dev";
+        monitor = std::make_unique<MonitorThread>(settings, shared, reporter, options);
         monitor->start();
     }
 
@@ -92,6 +98,17 @@ TEST_F(InstrumentScanTest, FindsACommonSettingInPhaseOne) {
     EXPECT_FALSE(shared.scanRequest);
 }
 
+// A USB adapter is tried after Com1 to Com3, and stored as its path.
+TEST_F(InstrumentScanTest, GoesOnToTheUsbAdaptersPresent) {
+    std::filesystem::create_directory(folder / "dev");
+    testing::writeWholeFile(folder / "dev" / "ttyS7", "");  // not an adapter: never tried
+    startUnit(link::LineSettings{9600, link::Parity::None, link::StopBits::One, 8}, "dev/ttyUSB0");
+    startScan();
+    ASSERT_TRUE(reporter.waitForMessage(kStatusScanFound, 30s));
+    EXPECT_EQ(trials(), 3 * 6 + 4u);
+    EXPECT_EQ(settings.readString("ComPort", ""), (folder / "dev" / "ttyUSB0").string());
+}
+
 TEST_F(InstrumentScanTest, FindsAnUncommonSettingInPhaseTwo) {
     // 4800 baud never comes up in phase 1. On a pty 7 and 8 data bits and even and no parity
     // look alike, so the unit's 7O1 is the first of its look-alikes in the scan order.
@@ -120,6 +137,7 @@ TEST_F(InstrumentScanTest, ShutdownEndsALongScanPromptly) {
     startUnit(link::LineSettings{115200, link::Parity::None, link::StopBits::One, 8});
     MonitorThread::Options slow = scanOptions();
     slow.timeouts = link::SerialTimeouts{};  // the instrument's own: about two seconds a trial
+    slow.deviceFolder = folder / "dev";
     settings.writeString("ComPort", "Com1");
     shared.scanRequest = true;
     monitor = std::make_unique<MonitorThread>(settings, shared, reporter, slow);

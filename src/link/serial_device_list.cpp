@@ -1,15 +1,17 @@
-#include "dialogs/serial_device_list.h"
+#include "link/serial_device_list.h"
 
 #include <algorithm>
 #include <array>
 #include <string_view>
 #include <tuple>
 
-namespace brevik2::dialogs {
+namespace brevik2::link {
 namespace {
 
 // In the order the operator most likely wants them: an adapter plugged in for the unit first.
 constexpr std::array<std::string_view, 3> kKinds{"ttyUSB", "ttyACM", "ttyS"};
+
+constexpr std::size_t kFirstNonUsbKind = 2;
 
 struct Found {
     std::size_t kind;
@@ -37,20 +39,27 @@ bool classify(std::string_view name, std::size_t& kind, unsigned long& number) {
     return false;
 }
 
-}  // namespace
+bool isOneOf(const std::filesystem::path& device, const std::vector<std::string>& names) {
+    return std::any_of(names.begin(), names.end(), [&device](const std::string& name) {
+        std::error_code ec;
+        return std::filesystem::equivalent(device, name, ec);
+    });
+}
 
-std::vector<std::string> listSerialDevices(const std::filesystem::path& folder) {
+std::vector<std::string> listDevices(const std::filesystem::path& folder,
+                                     const std::vector<std::string>& alreadyNamed,
+                                     std::size_t kinds) {
     std::vector<Found> found;
     std::error_code ec;
     std::filesystem::directory_iterator it(folder, ec);
     for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
         std::size_t kind = 0;
         unsigned long number = 0;
-        if (!classify(it->path().filename().string(), kind, number)) {
+        if (!classify(it->path().filename().string(), kind, number) || kind >= kinds) {
             continue;
         }
         std::error_code typeError;
-        if (it->is_directory(typeError)) {
+        if (it->is_directory(typeError) || isOneOf(it->path(), alreadyNamed)) {
             continue;
         }
         found.push_back({kind, number, it->path().string()});
@@ -66,4 +75,16 @@ std::vector<std::string> listSerialDevices(const std::filesystem::path& folder) 
     return paths;
 }
 
-}  // namespace brevik2::dialogs
+}  // namespace
+
+std::vector<std::string> listSerialDevices(const std::filesystem::path& folder,
+                                           const std::vector<std::string>& alreadyNamed) {
+    return listDevices(folder, alreadyNamed, kKinds.size());
+}
+
+std::vector<std::string> listUsbSerialDevices(const std::filesystem::path& folder,
+                                              const std::vector<std::string>& alreadyNamed) {
+    return listDevices(folder, alreadyNamed, kFirstNonUsbKind);
+}
+
+}  // namespace brevik2::link
