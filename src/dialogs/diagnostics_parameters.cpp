@@ -65,8 +65,16 @@ std::string timeUpdatingParameter(std::string_view field) {
 }
 
 std::string resultLineText(std::string_view reply) {
+    // A request's reply comes framed, STX ... CR LF ETX: the frame is no text to show.
+    const bool framed = reply.starts_with('\x02');
+    if (framed) {
+        reply.remove_prefix(1);
+    }
     if (reply.size() > 2) {
         reply.remove_suffix(2);
+        if (framed && reply.ends_with('\r')) {
+            reply.remove_suffix(1);
+        }
     }
     return std::string(reply);
 }

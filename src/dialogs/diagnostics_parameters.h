@@ -20,7 +20,8 @@ std::string gainParameter(std::string_view entry);
 std::string timeUpdatingParameter(std::string_view field);
 
 // A reply or test-mode line as the result list shows it: its line end (the last two
-// characters) cut off when it is longer than two characters.
+// characters) cut off when it is longer than two characters, and of a framed reply the frame
+// (the STX before it and the CR of its CR LF ETX) too.
 std::string resultLineText(std::string_view reply);
 
 }  // namespace brevik2::dialogs

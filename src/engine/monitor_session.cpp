@@ -236,7 +236,10 @@ void MonitorSession::post(int code) {
     message.code = code;
     message.reply = m_queries ? m_queries->reply() : std::string();
     message.records = m_records;
-    if (code == kStatusEventLogRetrieved) {
+    // Only a table that waits to be shown goes along: with nothing new the event list keeps its
+    // items and the operator's selection.
+    if (code == kStatusEventLogRetrieved &&
+        m_shared.eventTableRetrieved.load(std::memory_order_acquire)) {
         message.eventTable = m_eventTable;
     }
     m_reporter.statusMessage(std::move(message));

@@ -34,7 +34,7 @@ struct StatusMessage {
     int code = kStatusNothing;
     std::string reply;
     UnitRecords records;
-    std::optional<EventTable> eventTable;  // with code 23 only
+    std::optional<EventTable> eventTable;  // with code 23, when a new table waits to be shown
 };
 
 }  // namespace brevik2::engine

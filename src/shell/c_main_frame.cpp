@@ -141,10 +141,20 @@ void CMainFrame::buildMenus() {
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     addCommand(help, kIdAbout, "&About Brevik2...", nullptr, [this] { aboutCommand(); });
 
-    // When the menu closes the pane shows the idle prompt until the next status text.
+    // When the menu closes the pane shows the idle prompt until the next status text. An item
+    // without a prompt leaves the pane empty while it is highlighted, rather than showing
+    // whatever the monitor thread said last as if it described the item.
     for (QMenu* menu : {file, view, commands, help}) {
-        connect(menu, &QMenu::aboutToHide, this,
-                [this] { m_messagePane->setText(QString::fromLatin1(kIdlePrompt)); });
+        connect(menu, &QMenu::hovered, this, [this](QAction* action) {
+            m_promptlessItemHighlighted = action->statusTip().isEmpty();
+            if (m_promptlessItemHighlighted) {
+                m_messagePane->clear();
+            }
+        });
+        connect(menu, &QMenu::aboutToHide, this, [this] {
+            m_promptlessItemHighlighted = false;
+            m_messagePane->setText(QString::fromLatin1(kIdlePrompt));
+        });
         connect(menu, &QMenu::aboutToShow, this, [this] { updateModelCommands(); });
     }
     updateModelCommands();
@@ -206,7 +216,9 @@ QLabel* CMainFrame::lockIndicator(int index) const {
 }
 
 void CMainFrame::showStatusText(const QString& text) {
-    m_messagePane->setText(text);
+    if (!m_promptlessItemHighlighted) {
+        m_messagePane->setText(text);
+    }
 }
 
 void CMainFrame::updateModelCommands() {
@@ -286,7 +298,7 @@ void CMainFrame::modelCommand(int id, void (CMainFrame::*open)()) {
 }
 
 void CMainFrame::snapshotCommand() {
-    m_snapshot.start(this, m_records, m_clock());
+    m_snapshot.start(this, m_records, m_clock);
 }
 
 void CMainFrame::aboutCommand() {

@@ -108,6 +108,7 @@ private:
 
     QHash<int, QAction*> m_actions;
     QLabel* m_messagePane = nullptr;
+    bool m_promptlessItemHighlighted = false;
     QLabel* m_lockPanes[3] = {nullptr, nullptr, nullptr};
 
     UnitStatusPanel* m_panel = nullptr;        // owned; a window of its own

@@ -12,7 +12,7 @@ ClockSnapshot::ClockSnapshot(dialogs::UserPrompts& prompts, engine::MonitorShare
     : m_prompts(prompts), m_shared(shared) {}
 
 void ClockSnapshot::start(QWidget* parent, const engine::UnitRecords& records,
-                          const LocalTime& now) {
+                          const std::function<LocalTime()>& clock) {
     const QString chosen =
         m_prompts.saveFileName(parent, QString::fromStdString(snapshotDefaultName(records)),
                                QString::fromLatin1(kFilter), QString::fromLatin1(kSuffix));
@@ -27,7 +27,7 @@ void ClockSnapshot::start(QWidget* parent, const engine::UnitRecords& records,
         failed(parent, QStringLiteral("could not open"));
         return;
     }
-    if (!m_file.write(snapshotFirstSection(records, now))) {
+    if (!m_file.write(snapshotFirstSection(records, clock()))) {
         m_file.close();
         failed(parent, QStringLiteral("could not write"));
         return;

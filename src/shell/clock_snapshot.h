@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "engine/status_records.h"
 #include "shell/local_time.h"
@@ -32,8 +33,10 @@ public:
     ClockSnapshot(dialogs::UserPrompts& prompts, engine::MonitorSharedState& shared);
 
     // Asks for the file, writes the first section and asks the monitor thread for the event
-    // log. A snapshot still waiting for its log is ended first, with a note in its file.
-    void start(QWidget* parent, const engine::UnitRecords& records, const LocalTime& now);
+    // log. A snapshot still waiting for its log is ended first, with a note in its file. The
+    // report's time is read from clock when the file is written, not before the file dialog.
+    void start(QWidget* parent, const engine::UnitRecords& records,
+               const std::function<LocalTime()>& clock);
 
     // Writes the event log section and closes the report; nothing when no snapshot is pending.
     void finish(QWidget* parent, const engine::EventTable& table);

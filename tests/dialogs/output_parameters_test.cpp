@@ -202,6 +202,10 @@ private slots:
         QTest::newRow("result of two kept") << "result"
                                             << "\r\n"
                                             << "\r\n";
+        QTest::newRow("result framed reply") << "result"
+                                             << "\x02"
+                                                "A02 3\r\n\x03"
+                                             << "A02 3";
         QTest::newRow("result test line") << "result"
                                           << "ADC 0037 DAC 0041\r\n"
                                           << "ADC 0037 DAC 0041";

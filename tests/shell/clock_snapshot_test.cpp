@@ -18,6 +18,9 @@ using namespace brevik2::shell;
 namespace {
 
 const LocalTime kJuly9{2003, 7, 9, 14, 5, 9};
+LocalTime atJuly9() {
+    return kJuly9;
+}
 
 engine::UnitRecords model402() {
     engine::UnitRecords records;
@@ -72,7 +75,7 @@ private slots:
 
     void cancelledDialogChangesNothing() {
         ClockSnapshot snapshot(m_prompts, *m_shared);
-        snapshot.start(nullptr, model402(), kJuly9);
+        snapshot.start(nullptr, model402(), atJuly9);
         QCOMPARE(m_prompts.askedDefaultName, QStringLiteral("Harrowquill_Q520K_1234_status"));
         QCOMPARE(m_prompts.askedFilter, QStringLiteral("Text File (*.txt);;All Files (*.*)"));
         QCOMPARE(m_prompts.askedSuffix, QStringLiteral("txt"));
@@ -81,10 +84,22 @@ private slots:
         QVERIFY(m_prompts.shown.empty());
     }
 
+    // The save dialog may stay open for minutes: the report says when it was written.
+    void theTimeIsReadOnceTheFileIsChosen() {
+        ClockSnapshot snapshot(m_prompts, *m_shared);
+        m_prompts.answers.push_back(pathOf("report.txt"));
+        int readsAfterChoice = 0;
+        snapshot.start(nullptr, model402(), [&] {
+            readsAfterChoice += m_prompts.answers.empty() ? 1 : 0;
+            return kJuly9;
+        });
+        QCOMPARE(readsAfterChoice, 1);
+    }
+
     void bothStagesMakeOneWindowsTextReport() {
         ClockSnapshot snapshot(m_prompts, *m_shared);
         m_prompts.answers.push_back(pathOf("report.txt"));
-        snapshot.start(nullptr, model402(), kJuly9);
+        snapshot.start(nullptr, model402(), atJuly9);
         QVERIFY(snapshot.pending());
         QVERIFY(m_shared->eventLogRequest.load());
         const std::string first = withCrLf(snapshotFirstSection(model402(), kJuly9));
@@ -107,8 +122,8 @@ private slots:
     void aSecondSnapshotClosesTheFirstWithANote() {
         ClockSnapshot snapshot(m_prompts, *m_shared);
         m_prompts.answers = {pathOf("one.txt"), pathOf("two.txt")};
-        snapshot.start(nullptr, model402(), kJuly9);
-        snapshot.start(nullptr, model402(), kJuly9);
+        snapshot.start(nullptr, model402(), atJuly9);
+        snapshot.start(nullptr, model402(), atJuly9);
         QVERIFY(snapshot.pending());
         const std::string first = withCrLf(snapshotFirstSection(model402(), kJuly9));
         QCOMPARE(text(testing::readWholeFile(*m_folder / "one.txt")),
@@ -124,7 +139,7 @@ private slots:
         ClockSnapshot snapshot(m_prompts, *m_shared);
         const QString path = pathOf("missing-folder/report.txt");
         m_prompts.answers.push_back(path);
-        snapshot.start(nullptr, model402(), kJuly9);
+        snapshot.start(nullptr, model402(), atJuly9);
         QVERIFY(!snapshot.pending());
         QVERIFY(!m_shared->eventLogRequest.load());
         QCOMPARE(m_prompts.shown.size(), std::size_t{1});
@@ -136,7 +151,7 @@ private slots:
     void aFullDiskAtTheFirstSectionIsReported() {
         ClockSnapshot snapshot(m_prompts, *m_shared);
         m_prompts.answers.push_back(QStringLiteral("/dev/full"));
-        snapshot.start(nullptr, model402(), kJuly9);
+        snapshot.start(nullptr, model402(), atJuly9);
         QVERIFY(!snapshot.pending());
         QVERIFY(!m_shared->eventLogRequest.load());
         QCOMPARE(m_prompts.shown.size(), std::size_t{1});
@@ -150,7 +165,7 @@ private slots:
         const std::size_t firstSize = withCrLf(snapshotFirstSection(model402(), kJuly9)).size();
         {
             FileSizeLimit limit(firstSize + 4);  // room for the first section only
-            snapshot.start(nullptr, model402(), kJuly9);
+            snapshot.start(nullptr, model402(), atJuly9);
             QVERIFY(snapshot.pending());
             snapshot.finish(nullptr, engine::EventTable{1, {{"an event that does not fit", {}}}});
         }

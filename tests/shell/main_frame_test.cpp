@@ -429,6 +429,11 @@ private slots:
         m_frame->showStatusText(QStringLiteral("Polling"));
         QCOMPARE(m_frame->messagePaneText(), QStringLiteral("Polling"));
         QMenu* commands = m_frame->menuBar()->actions().at(2)->menu();
+        // An item without a prompt: the pane stays empty, whatever the thread says meanwhile.
+        emit commands->hovered(action(kIdConfigureTtl));
+        QCOMPARE(m_frame->messagePaneText(), QString());
+        m_frame->showStatusText(QStringLiteral("Unit online             Status = Operating"));
+        QCOMPARE(m_frame->messagePaneText(), QString());
         emit commands->aboutToHide();
         QCOMPARE(m_frame->messagePaneText(), QStringLiteral("Ready"));
 
