@@ -1,8 +1,10 @@
 // How close one complete poll comes to the time its reply bytes need on the wire: polls a
 // simulated unit that writes its replies at the pace of 9600 baud 8N1 and divides the poll's
-// time by the wire time of the bytes it received (request bytes cost nothing on a pty).
+// time by the wire time of the bytes it received (request bytes cost nothing on a pty). Given a
+// ComPort value, it polls the unit there instead (bench/run.sh puts a paced simulator behind
+// ser2net for the network ports).
 //
-//   build/bench/bench_poll_wire_ratio [polls]
+//   build/bench/bench_poll_wire_ratio [polls] [ComPort]
 
 #include <chrono>
 #include <cstdio>
@@ -46,17 +48,18 @@ int main(int argc, char** argv) {
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
 
+    const std::string comPort = argc > 2 ? argv[2] : "Com1";
     sim::SimOptions options;
     options.linkPath = (folder / "com1").string();
     options.pace = true;
     sim::SimServer server(options);
     std::string error;
-    if (!server.start(&error)) {
+    if (argc <= 2 && !server.start(&error)) {
         std::fprintf(stderr, "simulator: %s\n", error.c_str());
         return 1;
     }
     link::SettingsFile settings(folder / "Brevik2.ini");
-    settings.writeString("ComPort", "Com1");
+    settings.writeString("ComPort", comPort);
     settings.writeString("BaudRate", "9600");
     settings.writeString("DataBits", "8");
     settings.writeString("Parity", "n");
@@ -89,9 +92,10 @@ int main(int argc, char** argv) {
     const std::size_t replyBytes = counting.bytes;
     const double bitsPerChar = 10.0;  // start, 8 data, 1 stop
     const double wireSeconds = static_cast<double>(replyBytes) * bitsPerChar / 9600.0;
-    std::printf("polls %d, reply bytes per poll %.0f, poll %.1f ms, wire %.1f ms, ratio %.3f\n",
-                polls, static_cast<double>(replyBytes) / polls, 1000.0 * pollSeconds / polls,
-                1000.0 * wireSeconds / polls, pollSeconds / wireSeconds);
+    std::printf("%s: polls %d, reply bytes per poll %.0f, poll %.1f ms, wire %.1f ms, ratio %.3f\n",
+                comPort.c_str(), polls, static_cast<double>(replyBytes) / polls,
+                1000.0 * pollSeconds / polls, 1000.0 * wireSeconds / polls,
+                pollSeconds / wireSeconds);
     server.stop();
     std::filesystem::remove_all(folder);
     return 0;

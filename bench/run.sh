@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
 # Runs the benchmarks and prints their figures (docs/performance.md records them).
-#   bench/run.sh [poll|idle|memory]...     (default: all three; about five minutes)
+#   bench/run.sh [poll|net|idle|memory]...     (default: all four; about five minutes)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BREVIK2_BUILD_DIR:-$root/build}"
 cmake --build "$build" -j"$(nproc)" --target bench_poll_wire_ratio brevik2-monitor brevik2-sim >/dev/null
 work="$(mktemp -d)"
 sim_pid=""
-cleanup() { [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"; }
+ser2net_pid=""
+cleanup() {
+  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
+  [ -n "$ser2net_pid" ] && kill "$ser2net_pid" 2>/dev/null
+  wait 2>/dev/null; rm -rf "$work"
+}
 trap cleanup EXIT
 
-start_sim() {  # a healthy model 401 at $work/com1
-  "$build/apps/brevik2-sim" --model 401 --link "$work/com1" >/dev/null &
+start_sim() {  # a healthy model 401 at $work/com1; extra arguments go to the simulator
+  "$build/apps/brevik2-sim" --model 401 --link "$work/com1" "$@" >/dev/null &
   sim_pid=$!
   for _ in $(seq 50); do [ -e "$work/com1" ] && return; sleep 0.1; done
   echo "simulator did not start" >&2; exit 1
@@ -28,6 +33,34 @@ cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 bench_poll() {
   echo "== poll time against the wire (9600 8N1, paced simulator)"
   "$build/bench/bench_poll_wire_ratio" 20
+}
+
+listening() {  # $1 = a TCP port of 127.0.0.1
+  grep -q "^ *[0-9]*: 0100007F:$(printf '%04X' "$1") [0-9A-F:]* 0A" /proc/net/tcp
+}
+
+bench_net() {
+  echo "== poll time against the wire through ser2net on 127.0.0.1 (9600 8N1, paced simulator)"
+  start_sim --pace
+  local raw=$((20000 + RANDOM % 20000)) telnet
+  telnet=$((raw + 1))
+  cat >"$work/ser2net.yaml" <<YAML
+connection: &raw
+  accepter: tcp,127.0.0.1,$raw
+  connector: serialdev,$work/com1,9600n81,local
+connection: &rfc2217
+  accepter: telnet(rfc2217),tcp,127.0.0.1,$telnet
+  connector: serialdev,$work/com1,9600n81,local
+YAML
+  ser2net -n -u -c "$work/ser2net.yaml" -P "$work/ser2net.pid" >"$work/ser2net.log" 2>&1 &
+  ser2net_pid=$!
+  for _ in $(seq 100); do listening "$raw" && listening "$telnet" && break; sleep 0.05; done
+  listening "$telnet" || { echo "ser2net did not listen" >&2; cat "$work/ser2net.log" >&2; exit 1; }
+  "$build/bench/bench_poll_wire_ratio" 20
+  "$build/bench/bench_poll_wire_ratio" 20 "tcp://127.0.0.1:$raw"
+  "$build/bench/bench_poll_wire_ratio" 20 "rfc2217://127.0.0.1:$telnet"
+  kill "$ser2net_pid"; wait "$ser2net_pid" 2>/dev/null || true; ser2net_pid=""
+  stop_sim
 }
 
 bench_idle() {
@@ -73,6 +106,6 @@ bench_memory() {
   stop_sim
 }
 
-for b in "${@:-poll idle memory}"; do
+for b in "${@:-poll net idle memory}"; do
   for one in $b; do "bench_$one"; done
 done

@@ -2,7 +2,7 @@
 
 namespace brevik2::fuzz {
 
-const std::array<FuzzTarget, 7> kFuzzTargets{{
+const std::array<FuzzTarget, 8> kFuzzTargets{{
     {"status_records", &fuzzStatusRecords},
     {"unit_status_check", &fuzzUnitStatusCheck},
     {"clock_version_counters", &fuzzClockVersionCounters},
@@ -10,6 +10,7 @@ const std::array<FuzzTarget, 7> kFuzzTargets{{
     {"reply_lines", &fuzzReplyLines},
     {"settings_file", &fuzzSettingsFile},
     {"telemetry_file_name", &fuzzTelemetryFileName},
+    {"telnet_com_port", &fuzzTelnetComPort},
 }};
 
 FuzzBody findFuzzTarget(std::string_view name) {

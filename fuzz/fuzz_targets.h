@@ -21,13 +21,14 @@ int fuzzEventLog(const std::uint8_t* data, std::size_t size);
 int fuzzReplyLines(const std::uint8_t* data, std::size_t size);
 int fuzzSettingsFile(const std::uint8_t* data, std::size_t size);
 int fuzzTelemetryFileName(const std::uint8_t* data, std::size_t size);
+int fuzzTelnetComPort(const std::uint8_t* data, std::size_t size);
 
 struct FuzzTarget {
     std::string_view name;  // as in fuzz/targets.cmake and the corpus folders
     FuzzBody body;
 };
 
-extern const std::array<FuzzTarget, 7> kFuzzTargets;
+extern const std::array<FuzzTarget, 8> kFuzzTargets;
 
 // The body of the named target; nullptr for an unknown name.
 FuzzBody findFuzzTarget(std::string_view name);

@@ -10,6 +10,7 @@ set(BREVIK2_FUZZ_TARGET_NAMES
   reply_lines
   settings_file
   telemetry_file_name
+  telnet_com_port
 )
 set(BREVIK2_FUZZ_SOURCES ${BREVIK2_FUZZ_DIR}/fuzz_targets.cpp)
 foreach(name IN LISTS BREVIK2_FUZZ_TARGET_NAMES)

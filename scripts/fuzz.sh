@@ -16,7 +16,7 @@ seconds="${1:-20}"
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=(status_records unit_status_check clock_version_counters event_log reply_lines
-           settings_file telemetry_file_name)
+           settings_file telemetry_file_name telnet_com_port)
 fi
 
 # The longest input worth trying: a little over the longest reply or file each parser reads.

@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libgtest-dev googletest
+  libtelnet-dev ser2net  # serial ports on the network, and the real server the tests run
   qt6-base-dev xvfb xauth
   qt6-charts-dev libqt6opengl6-dev  # the Trends window's plots
   xdotool x11-utils x11-apps netpbm  # the window test under Xvfb: keys, titles, a screenshot

@@ -5,6 +5,7 @@
 #include "engine/status_queries.h"
 #include "link/serial_port.h"
 #include "link/settings_file.h"
+#include "link/status_output.h"
 #include "link/stop_signal.h"
 
 namespace brevik2::engine {
@@ -28,8 +29,8 @@ constexpr const char* kParities[] = {"Odd", "Even", "None", "Mark", "Space"};
 
 InstrumentScan::InstrumentScan(const link::SettingsFile& settings, MonitorSharedState& shared,
                                link::SerialPort& port, StatusQueries& queries, UnitRecords& records,
-                               const link::StopSignal& stop, PostNow postNow,
-                               std::vector<std::string> ports)
+                               const link::StopSignal& stop, PostNow postNow, ScanPlan plan,
+                               link::StatusOutput* status)
     : m_settings(settings),
       m_shared(shared),
       m_port(port),
@@ -37,10 +38,19 @@ InstrumentScan::InstrumentScan(const link::SettingsFile& settings, MonitorShared
       m_records(records),
       m_stop(stop),
       m_postNow(std::move(postNow)),
-      m_ports(std::move(ports)) {}
+      m_plan(std::move(plan)),
+      m_status(status) {}
 
 bool InstrumentScan::run() {
-    const bool found = phaseOne() || (!cancelled() && phaseTwo());
+    bool found = false;
+    if (!m_plan.triesLineSettings) {
+        if (m_status != nullptr) {
+            m_status->statusText("Line settings are fixed at the server");
+        }
+        found = trial();
+    } else {
+        found = phaseOne() || (!cancelled() && phaseTwo());
+    }
     m_postNow(found ? kStatusScanFound : kStatusScanNotFound);
     return found;
 }
@@ -66,7 +76,7 @@ bool InstrumentScan::trial() {
 }
 
 bool InstrumentScan::phaseOne() {
-    for (const std::string& port : m_ports) {
+    for (const std::string& port : m_plan.ports) {
         for (std::size_t i = 0; i < std::size(kCommonSettings); ++i) {
             const CommonSetting& s = kCommonSettings[i];
             if (i == 0) {
@@ -90,7 +100,7 @@ bool InstrumentScan::phaseOne() {
 }
 
 bool InstrumentScan::phaseTwo() {
-    for (const std::string& port : m_ports) {
+    for (const std::string& port : m_plan.ports) {
         write("ComPort", port);
         for (int baud = 300; baud <= 19200; baud *= 2) {
             write("BaudRate", std::to_string(baud));

@@ -76,7 +76,9 @@ bool MonitorSession::cycle() {
         InstrumentScan scan(
             m_settings, m_shared, *m_port, *m_queries, m_records, m_stop,
             [this](int code) { post(code); },
-            scanPorts(m_options.deviceFolder, m_settings.path().parent_path()));
+            scanPlanFor(link::trimSettingsValue(m_settings.readString("ComPort", "COM1", 255)),
+                        scanPorts(m_options.deviceFolder, m_settings.path().parent_path())),
+            &m_status);
         scan.run();
         m_shared.scanRequest.store(false, std::memory_order_release);
     }

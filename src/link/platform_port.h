@@ -44,7 +44,13 @@ public:
     virtual std::error_code write(const char* data, std::size_t count, const StopSignal* stop) = 0;
 };
 
-// The port for a ComPort value already resolved to a device name.
-std::unique_ptr<PlatformPort> makePlatformPort(std::string_view device);
+// The port for a ComPort value already resolved to a device name: a network port for
+// "tcp://HOST:PORT" and "rfc2217://HOST:PORT", whose connection set-up the stop signal can end,
+// and the platform's local device otherwise.
+std::unique_ptr<PlatformPort> makePlatformPort(std::string_view device,
+                                               const StopSignal* stop = nullptr);
+
+// The local device port of this platform (serial_port_posix.cpp, serial_port_win32.cpp).
+std::unique_ptr<PlatformPort> makeDevicePort();
 
 }  // namespace brevik2::link

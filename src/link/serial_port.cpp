@@ -35,7 +35,7 @@ void SerialPort::open() {
     }
     const std::string stored = trimSettingsValue(m_settings.readString("ComPort", "COM1", 255));
     m_deviceName = resolvePortName(stored, m_settings.path().parent_path());
-    m_platform = makePlatformPort(m_deviceName);
+    m_platform = makePlatformPort(m_deviceName, m_stop);
     m_openError = m_platform->open(m_deviceName);
     if (m_openError) {
         traceNote("open failed: " + m_deviceName + ": " + m_openError.message());

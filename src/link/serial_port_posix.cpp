@@ -284,7 +284,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<PlatformPort> makePlatformPort(std::string_view) {
+std::unique_ptr<PlatformPort> makeDevicePort() {
     return std::make_unique<PosixPort>();
 }
 

@@ -106,7 +106,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<PlatformPort> makePlatformPort(std::string_view) {
+std::unique_ptr<PlatformPort> makeDevicePort() {
     return std::make_unique<Win32Port>();
 }
 

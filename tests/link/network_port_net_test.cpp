@@ -1,0 +1,218 @@
+// Serial ports on the network through a real ser2net on 127.0.0.1, bridging to a pseudo-terminal
+// whose master side the test plays as the instrument.
+
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "link/network_port.h"
+#include "link/serial_port.h"
+#include "link/settings_file.h"
+#include "link/stop_signal.h"
+#include "support/pty_pair.h"
+#include "support/recording_status_output.h"
+#include "support/ser2net_server.h"
+#include "support/temp_folder.h"
+
+namespace brevik2::link {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr SerialTimeouts kQuick{50, 10, 500, 4096, 300};
+
+// Every value a byte can have that a Telnet or terminal layer might rewrite.
+const std::string kAwkwardBytes(
+    "\x02"
+    "A\xff\r\0\n\xff\xff\x11\x13\x03",
+    11);
+
+class NetworkPortNet : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(pty.slaveName().empty());
+        std::string error;
+        ASSERT_TRUE(server.start(&error)) << error;
+        useLine("9600", "8", "None", "1");
+    }
+
+    void useLine(const char* baud, const char* dataBits, const char* parity, const char* stop) {
+        settings.writeString("ComPort", GetParam() ? server.telnetAddress() : server.rawAddress());
+        settings.writeString("BaudRate", baud);
+        settings.writeString("DataBits", dataBits);
+        settings.writeString("Parity", parity);
+        settings.writeString("StopBits", stop);
+    }
+
+    // What the host sent to the pty, once count bytes have come or the read time-out passed.
+    std::string receiveOnPty(std::size_t count) const {
+        std::string out;
+        const auto end = Clock::now() + std::chrono::milliseconds(kQuick.readTotalConstantMs);
+        while (out.size() < count && Clock::now() < end) {
+            pollfd p{pty.masterFd(), POLLIN, 0};
+            if (::poll(&p, 1, kQuick.readTotalConstantMs) <= 0) {
+                break;
+            }
+            char buffer[256];
+            const ssize_t n = ::read(pty.masterFd(), buffer, sizeof buffer);
+            if (n <= 0) {
+                break;
+            }
+            out.append(buffer, static_cast<std::size_t>(n));
+        }
+        return out;
+    }
+
+    termios ptyLine() const {
+        termios t{};
+        ::tcgetattr(pty.masterFd(), &t);
+        return t;
+    }
+
+    testing::TempFolder folder;
+    testing::PtyPair pty;
+    testing::Ser2netServer server{folder.path(), pty.slaveName()};
+    SettingsFile settings{folder / "Brevik2.ini"};
+    testing::RecordingStatusOutput status;
+};
+
+TEST_P(NetworkPortNet, EveryByteValueCrossesIntactBothWays) {
+    SerialPort port(settings, status, kQuick);
+    ASSERT_TRUE(port.isConfigured()) << port.openError().message();
+    ASSERT_TRUE(port.write(kAwkwardBytes.data(), kAwkwardBytes.size()));
+    EXPECT_EQ(receiveOnPty(kAwkwardBytes.size()), kAwkwardBytes);
+    pty.send(kAwkwardBytes);
+    char buffer[32];
+    std::size_t got = 0;
+    EXPECT_TRUE(port.read(kAwkwardBytes.size(), buffer, &got));
+    EXPECT_EQ(std::string(buffer, got), kAwkwardBytes);
+}
+
+TEST_P(NetworkPortNet, LineSettingsReachTheRemoteLineOnlyOverTelnet) {
+    // Over Telnet the server has answered every setting before configure returns; over raw TCP
+    // nothing is sent, so the line keeps whatever the server gave it.
+    const bool telnet = GetParam();
+    useLine("4800", "7", "Odd", "2");
+    SerialPort port(settings, status, kQuick);
+    ASSERT_TRUE(port.isConfigured()) << port.openError().message();
+    termios t = ptyLine();
+    // A pty keeps the speed, CSTOPB and PARODD of what was asked (not the size or PARENB).
+    EXPECT_EQ(cfgetospeed(&t) == B4800, telnet);
+    EXPECT_EQ((t.c_cflag & CSTOPB) != 0, telnet);
+    EXPECT_EQ((t.c_cflag & PARODD) != 0, telnet);
+    useLine("19200", "8", "None", "1");
+    port.reset();
+    ASSERT_TRUE(port.isConfigured());
+    t = ptyLine();
+    EXPECT_EQ(cfgetospeed(&t) == B19200, telnet);
+    if (telnet) {
+        EXPECT_EQ(t.c_cflag & (CSTOPB | PARODD), 0u);
+    }
+}
+
+TEST_P(NetworkPortNet, ALostServerFailsReadsAndOpensAndAResetReconnects) {
+    SerialPort port(settings, status, kQuick);
+    ASSERT_TRUE(port.isConfigured());
+    server.stop();
+    char buffer[9];
+    const auto start = Clock::now();
+    EXPECT_FALSE(port.read(8, buffer));
+    // The drop is noticed, not waited out.
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(kQuick.readTotalConstantMs));
+    status.clear();
+    port.reset();
+    EXPECT_TRUE(status.saw("Com Port Failed to open"));
+    EXPECT_EQ(port.openError(), std::errc::connection_refused);
+
+    std::string error;
+    ASSERT_TRUE(server.start(&error)) << error;
+    status.clear();
+    port.reset();
+    EXPECT_TRUE(status.saw("Com port Open OK"));
+    EXPECT_TRUE(port.isConfigured());
+    ASSERT_TRUE(port.write("ping", 4));
+    EXPECT_EQ(receiveOnPty(4), "ping");
+}
+
+TEST_P(NetworkPortNet, TheStopSignalEndsABlockingRead) {
+    StopSignal stop;
+    SerialPort port(settings, status, SerialTimeouts{100, 10, 10000, 4096, 300}, &stop);
+    ASSERT_TRUE(port.isConfigured());
+    std::thread stopper([&stop] {
+        std::this_thread::sleep_for(100ms);
+        stop.raise();
+    });
+    const auto start = Clock::now();
+    char buffer[9];
+    EXPECT_FALSE(port.read(8, buffer));
+    EXPECT_LT(Clock::now() - start, 5000ms);
+    stopper.join();
+}
+
+INSTANTIATE_TEST_SUITE_P(RawAndTelnet, NetworkPortNet, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Rfc2217" : "RawTcp"; });
+
+// A listener whose backlog is full: the next connect to it hangs until its time-out.
+class BlackHoleListener {
+public:
+    BlackHoleListener() {
+        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(m_listener, 0);
+        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        for (int& filler : m_fillers) {
+            filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            ::connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        }
+    }
+    ~BlackHoleListener() {
+        for (int fd : m_fillers) {
+            ::close(fd);
+        }
+        ::close(m_listener);
+    }
+    int port() const { return m_port; }
+
+private:
+    int m_listener = -1;
+    int m_fillers[4] = {-1, -1, -1, -1};
+    int m_port = 0;
+};
+
+TEST(NetworkPortConnect, TheStopSignalEndsAConnectUnderWay) {
+    BlackHoleListener hole;
+    StopSignal stop;
+    NetworkPort port({NetworkPortName::Kind::Rfc2217, "127.0.0.1", std::to_string(hole.port())},
+                     &stop);
+    std::thread stopper([&stop] {
+        std::this_thread::sleep_for(100ms);
+        stop.raise();
+    });
+    const auto start = Clock::now();
+    const std::error_code error = port.open("");
+    const auto took = Clock::now() - start;
+    stopper.join();
+    EXPECT_EQ(error, std::errc::operation_canceled) << error.message();
+    EXPECT_LT(took, NetworkPort::kConnectLimit);
+
+    // Without the stop the bound ends it.
+    stop.clear();
+    const auto again = Clock::now();
+    EXPECT_EQ(port.open(""), std::errc::timed_out);
+    EXPECT_LT(Clock::now() - again, NetworkPort::kConnectLimit + 1000ms);
+}
+
+}  // namespace
+}  // namespace brevik2::link
