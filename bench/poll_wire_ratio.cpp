@@ -69,8 +69,17 @@ int main(int argc, char** argv) {
     link::SerialPort port(settings, quiet);
     engine::UnitRecords records;
     {
+        // A server may still be closing the device for its last client: try contact as the
+        // monitor does, a few times with a reset between.
         engine::StatusQueries contact(port, quiet);
-        if (!contact.unitStatusQuery(records)) {
+        bool answered = false;
+        for (int attempt = 0; attempt < 5 && !answered; ++attempt) {
+            if (attempt > 0) {
+                port.reset();
+            }
+            answered = contact.unitStatusQuery(records);
+        }
+        if (!answered) {
             std::fprintf(stderr, "the simulated unit did not answer\n");
             return 1;
         }

@@ -44,13 +44,19 @@ bench_net() {
   start_sim --pace
   local raw=$((20000 + RANDOM % 20000)) telnet
   telnet=$((raw + 1))
+  # chardelay off: ser2net otherwise holds what the line delivered for a few character times,
+  # hoping for more, before it sends it on (see docs/performance.md).
   cat >"$work/ser2net.yaml" <<YAML
 connection: &raw
   accepter: tcp,127.0.0.1,$raw
   connector: serialdev,$work/com1,9600n81,local
+  options:
+    chardelay: ${BREVIK2_SER2NET_CHARDELAY:-false}
 connection: &rfc2217
   accepter: telnet(rfc2217),tcp,127.0.0.1,$telnet
   connector: serialdev,$work/com1,9600n81,local
+  options:
+    chardelay: ${BREVIK2_SER2NET_CHARDELAY:-false}
 YAML
   ser2net -n -u -c "$work/ser2net.yaml" -P "$work/ser2net.pid" >"$work/ser2net.log" 2>&1 &
   ser2net_pid=$!
