@@ -28,6 +28,9 @@ constexpr const char* kColumns[][2] = {
 };
 constexpr const char* kSystemGroup = "System Intormation";
 
+// A title bar and borders, as most window managers draw them.
+const QSize kFrameAllowance(16, 40);
+
 QLabel* makeReadout(QWidget* parent) {
     auto* readout = new QLabel(parent);
     readout->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -109,8 +112,11 @@ QWidget* UnitStatusPanel::buildContent() {
         }
     }
 
+    // The read-outs take the width, so each value sits beside its label.
     QGridLayout* system = groupLayouts.value(QString::fromUtf8(kSystemGroup));
-    system->setColumnStretch(2, 1);
+    system->setColumnStretch(0, 0);
+    system->setColumnStretch(1, 1);
+    system->setColumnStretch(3, 1);
     QWidget* systemBox = system->parentWidget();
     const int logRow = system->rowCount();
     m_eventLog = new QComboBox(systemBox);
@@ -136,8 +142,12 @@ QWidget* UnitStatusPanel::buildContent() {
 
 void UnitStatusPanel::placeFromSettings(const QSize& screen) {
     const std::string stored = m_settings.readString("UnitStatusRectangle", "x", 254);
+    // Nothing stored, or a size that does not fit: every group shows without scroll bars. The
+    // window frame is not known before the panel is first shown, so room is left for one.
+    const QSize preset = m_scrollArea->widget()->sizeHint() + kFrameAllowance;
     OuterRectPlacer::place(
-        *this, placeStoredRectangle(stored, screen.width(), screen.height(), FitTest::UsedSize));
+        *this, placeStoredRectangle(stored, screen.width(), screen.height(), FitTest::UsedSize,
+                                    preset.width(), preset.height()));
 }
 
 void UnitStatusPanel::refresh(const engine::UnitRecords& records,

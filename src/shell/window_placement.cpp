@@ -1,13 +1,12 @@
 #include "shell/window_placement.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
 namespace brevik2::shell {
 namespace {
 
-constexpr int kPresetWidth = 600;
-constexpr int kPresetHeight = 400;
 constexpr int kSmallestSide = 40;
 
 // Reads "a,b,c,d" the way a formatted scan would: blanks before each number are skipped, a
@@ -45,10 +44,12 @@ std::array<std::optional<long long>, 4> scanFourNumbers(std::string_view text) {
 }  // namespace
 
 WindowRect placeStoredRectangle(std::string_view stored, int screenWidth, int screenHeight,
-                                FitTest fit) {
-    const int centredLeft = (screenWidth - kPresetWidth) / 2;
-    const int centredTop = (screenHeight - kPresetHeight) / 2;
-    WindowRect rect{kPresetWidth, kPresetHeight, centredLeft, centredTop};
+                                FitTest fit, int presetWidth, int presetHeight) {
+    presetWidth = std::min(presetWidth, screenWidth);
+    presetHeight = std::min(presetHeight, screenHeight);
+    const int centredLeft = (screenWidth - presetWidth) / 2;
+    const int centredTop = (screenHeight - presetHeight) / 2;
+    WindowRect rect{presetWidth, presetHeight, centredLeft, centredTop};
     if (stored.empty() || stored.front() == 'x') {
         return rect;
     }

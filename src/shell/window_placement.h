@@ -21,13 +21,13 @@ struct WindowRect {
 enum class FitTest { StoredSize, UsedSize };
 
 // Where a window goes from its stored rectangle text ("width,height,left,top") on a screen of
-// the given size. The preset is 600 x 400 centred; a text starting with "x" (nothing stored)
-// keeps it. Otherwise each number is checked on its own and an unusable one is replaced by the
-// preset's: a size above the screen's or below 40, a position below 0 or one that would push
-// the window past the screen's right or bottom edge. A missing or unreadable number counts as
-// unusable.
+// the given size. The preset is 600 x 400 (or the window's own preset size, no larger than the
+// screen) centred; a text starting with "x" (nothing stored) keeps it. Otherwise each number is
+// checked on its own and an unusable one is replaced by the preset's: a size above the screen's or
+// below 40, a position below 0 or one that would push the window past the screen's right or bottom
+// edge. A missing or unreadable number counts as unusable.
 WindowRect placeStoredRectangle(std::string_view stored, int screenWidth, int screenHeight,
-                                FitTest fit);
+                                FitTest fit, int presetWidth = 600, int presetHeight = 400);
 
 // The text to store for a window's outer rectangle, "width,height,left,top"; nothing when its
 // left, top, right or bottom is at 0 or below (a window at the screen's edge, or off it), so the

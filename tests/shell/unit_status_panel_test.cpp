@@ -138,9 +138,33 @@ private slots:
         QTRY_COMPARE(outerRect(*m_panel), (WindowRect{420, 300, 25, 35}));
         m_panel->hidePanel();
 
+        // A width that does not fit falls back to the panel's own, as with nothing stored.
+        m_settings->writeString("UnitStatusRectangle", "x");
+        m_panel->placeFromSettings(QSize(1024, 768));
+        const int presetWidth = outerRect(*m_panel).width;
         m_settings->writeString("UnitStatusRectangle", "2000,300,10,10");
         m_panel->placeFromSettings(QSize(1024, 768));
-        QCOMPARE(outerRect(*m_panel), (WindowRect{600, 300, 10, 10}));
+        QCOMPARE(outerRect(*m_panel), (WindowRect{presetWidth, 300, 10, 10}));
+    }
+
+    // Nothing stored or nothing usable: on a 1024 x 768 screen every group shows at once.
+    void firstShowingNeedsNoScrollBars() {
+        for (const char* stored : {"x", "3000,2000,-5,-5"}) {
+            m_settings->writeString("UnitStatusRectangle", stored);
+            makePanel();
+            m_panel->placeFromSettings(QSize(1024, 768));
+            m_panel->showPanel();
+            const WindowRect rect = outerRect(*m_panel);
+            QVERIFY2(rect.width <= 1024 && rect.height <= 768, stored);
+            QScrollArea* area = m_panel->scrollArea();
+            const QSize whole = area->widget()->sizeHint();
+            QTRY_VERIFY2(area->viewport()->width() >= whole.width() &&
+                             area->viewport()->height() >= whole.height(),
+                         stored);
+            QVERIFY2(!area->verticalScrollBar()->isVisible(), stored);
+            QVERIFY2(!area->horizontalScrollBar()->isVisible(), stored);
+            m_panel->hidePanel();
+        }
     }
 
     void saveStoresRectangleAndVisibility() {
