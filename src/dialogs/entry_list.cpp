@@ -46,6 +46,9 @@ std::optional<QString> EntryList::selectedEntry() const {
             return text;
         }
     }
+    if (m_acceptsTyped && m_acceptsTyped(text)) {
+        return text;
+    }
     return std::nullopt;
 }
 

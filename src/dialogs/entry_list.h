@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace brevik2::dialogs {
@@ -23,11 +24,21 @@ public:
     // entry. False, and the selection unchanged, when no entry matches.
     bool selectByPrefix(const QString& value);
 
-    // The entry equal to the edit text (for a list without typing, the selected one).
+    // The entry equal to the edit text (for a list without typing, the selected one), or the
+    // edit text itself when the typed-text check accepts it.
     std::optional<QString> selectedEntry() const;
+
+    // Lets typed text that is no entry count when the check accepts it, for values that cannot
+    // be listed in advance; everything else typed still counts for nothing.
+    void setTypedTextCheck(std::function<bool(const QString&)> accepts) {
+        m_acceptsTyped = std::move(accepts);
+    }
 
     // No entry selected and no text.
     void clearSelection();
+
+private:
+    std::function<bool(const QString&)> m_acceptsTyped;
 };
 
 }  // namespace brevik2::dialogs

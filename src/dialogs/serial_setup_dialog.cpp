@@ -10,6 +10,7 @@
 #include "dialogs/entry_list.h"
 #include "dialogs/scanning_dialog.h"
 #include "engine/monitor_shared_state.h"
+#include "link/network_port_name.h"
 #include "link/port_name.h"
 #include "link/serial_device_list.h"
 #include "link/settings_file.h"
@@ -18,8 +19,15 @@
 namespace brevik2::dialogs {
 namespace {
 
-// Values are read with room for 31 characters, enough for any entry.
+// Values are read with room for 31 characters, enough for any entry; a port's network address
+// may take the whole length of ComPort.
 constexpr std::size_t kValueChars = 31;
+constexpr std::size_t kComPortChars = 255;
+
+bool isNetworkAddress(const QString& text) {
+    const std::string value = text.toStdString();
+    return value.size() <= kComPortChars && link::parseNetworkPortName(value).has_value();
+}
 
 QStringList portEntries(const std::filesystem::path& settingsFolder) {
     QStringList entries;
@@ -45,7 +53,9 @@ SerialSetupDialog::SerialSetupDialog(DialogContext& context, QWidget* parent)
     setWindowTitle(QStringLiteral("Serial Communications Setup"));
 
     m_comPort = new EntryList(portEntries(context.settings.path().parent_path()),
-                              EntryList::Typing::NotAllowed, this);
+                              EntryList::Typing::Allowed, this);
+    // A serial port on the network is typed in: tcp://HOST:PORT or rfc2217://HOST:PORT.
+    m_comPort->setTypedTextCheck(isNetworkAddress);
     m_baudRate = new EntryList(
         {"300", "600", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"},
         EntryList::Typing::Allowed, this);
@@ -115,9 +125,14 @@ void SerialSetupDialog::reloadFromSettings() {
         {"DataBits", "8", m_dataBits},
     };
     for (const auto& item : kLoad) {
-        const std::string value = link::trimSettingsValue(
-            m_context.settings.readString(item.key, item.fallback, kValueChars));
-        item.list->selectByPrefix(QString::fromStdString(value));
+        const QString value =
+            QString::fromStdString(link::trimSettingsValue(m_context.settings.readString(
+                item.key, item.fallback, item.list == m_comPort ? kComPortChars : kValueChars)));
+        // A stored network address joins the port list, so it shows as the selected entry.
+        if (item.list == m_comPort && isNetworkAddress(value) && m_comPort->findText(value) < 0) {
+            m_comPort->addItem(value);
+        }
+        item.list->selectByPrefix(value);
     }
 }
 

@@ -73,6 +73,7 @@ private slots:
     void portListOffersTheDevicesPresent();
     void okStoresTheEntriesInOrderThenAsksForAReopen();
     void okLeavesKeysOfListsWithoutAnEntry();
+    void portListTakesATypedNetworkAddressOnly();
     void cancelAndEscapeStoreNothing();
     void enterInAnyListIsOk_data();
     void enterInAnyListIsOk();
@@ -137,7 +138,7 @@ void SerialSetupDialogTest::portListOffersTheDevicesPresent() {
         entries << ports->itemText(i);
     }
     QCOMPARE(entries, expected);
-    QVERIFY(!ports->isEditable());
+    QVERIFY(ports->isEditable());  // for a network address, typed
     QCOMPARE(ports->selectedEntry().value_or(QString()),
              expected.size() > 4 ? expected.back() : QString("Com1"));
 }
@@ -161,6 +162,32 @@ void SerialSetupDialogTest::okStoresTheEntriesInOrderThenAsksForAReopen() {
     QVERIFY(f.shared.portReconfigure.load());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(!dialog.isVisible());
+}
+
+void SerialSetupDialogTest::portListTakesATypedNetworkAddressOnly() {
+    // Longer than the 31 characters the other keys are read with.
+    const std::string stored = "rfc2217://rack-7.station.example.org:40001";
+    SetupDialogFixture f;
+    f.writeSettings("ComPort=" + stored + " ; the rack\n");
+    SerialSetupDialog dialog(f.context);
+    dialog.show();
+    EntryList* ports = list(dialog, "comPortList");
+    QCOMPARE(ports->selectedEntry().value_or(QString()), QString::fromStdString(stored));
+
+    for (const char* refused : {"tcp://host", "tcp://host:70000", "/dev/ttyS9", "Com9"}) {
+        ports->setEditText(refused);
+        QVERIFY2(!ports->selectedEntry(), refused);
+    }
+    ports->setEditText("tcp://10.1.2.3:4001");
+    click(dialog, "okButton");
+    QVERIFY(f.fileText().find("ComPort=tcp://10.1.2.3:4001\n") != std::string::npos);
+
+    // Anything else typed leaves the key as it was.
+    f.writeSettings("ComPort=Com2\n");
+    dialog.show();
+    list(dialog, "comPortList")->setEditText("telnet://10.1.2.3:23");
+    click(dialog, "okButton");
+    QVERIFY(f.fileText().find("ComPort=Com2\n") != std::string::npos);
 }
 
 void SerialSetupDialogTest::okLeavesKeysOfListsWithoutAnEntry() {
