@@ -2,11 +2,10 @@
 // the sampling interval stays in its range; and a write reads back as written while every other
 // key keeps what it held.
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -41,12 +40,18 @@ constexpr const char* kKeys[] = {
 constexpr const char* kMissing = "\n(missing)";
 constexpr std::size_t kWholeValue = 1 << 20;
 
+// A new folder of this run's own (mkdtemp is POSIX only).
 std::filesystem::path scratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "brevik2-fuzz-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::abort();
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto folder =
+            std::filesystem::temp_directory_path() / ("brevik2-fuzz-" + std::to_string(random()));
+        if (std::filesystem::create_directory(folder)) {
+            return folder;
+        }
     }
-    return pattern;
+    std::abort();
 }
 
 const std::filesystem::path& settingsPath() {

@@ -57,7 +57,7 @@ bool MonitorThread::stop() {
         } else {
             // Destroying a joinable thread would terminate; running static destructors under a
             // live thread would be worse. End the process here instead.
-            std::quick_exit(0);
+            std::_Exit(0);
         }
         m_thread.detach();
         return false;

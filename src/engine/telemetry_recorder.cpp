@@ -12,6 +12,7 @@
 #include "link/settings_file.h"
 #include "link/settings_value.h"
 #include "link/status_output.h"
+#include "link/utf8_path.h"
 #include "telemetry_format.h"
 
 #if defined(_WIN32)
@@ -38,8 +39,10 @@ constexpr const char* kWriteFailureText = "File Write Failure while writing tele
 
 int openForAppend(const std::string& path) {
     int fd = -1;
-    if (_sopen_s(&fd, path.c_str(), _O_WRONLY | _O_APPEND | _O_CREAT | _O_BINARY, _SH_DENYNO,
-                 _S_IREAD | _S_IWRITE) != 0) {
+    // The wide call: the name is UTF-8 text from the settings file.
+    if (_wsopen_s(&fd, link::pathFromUtf8(path).c_str(),
+                  _O_WRONLY | _O_APPEND | _O_CREAT | _O_BINARY, _SH_DENYNO,
+                  _S_IREAD | _S_IWRITE) != 0) {
         return -1;
     }
     return fd;

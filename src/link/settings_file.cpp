@@ -13,6 +13,7 @@
 #ifdef _WIN32
 #include <io.h>
 #include <process.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <sys/file.h>
@@ -56,20 +57,35 @@ std::optional<std::string> loadText(const std::filesystem::path& path) {
 class CrossProcessLock {
 public:
     explicit CrossProcessLock(const std::filesystem::path& settingsPath) {
-#ifndef _WIN32
         std::filesystem::path lockPath = settingsPath;
         lockPath += ".lock";
+#ifdef _WIN32
+        // Shared open modes let every program open the lock file; LockFileEx is what excludes.
+        m_handle = CreateFileW(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (m_handle != INVALID_HANDLE_VALUE) {
+            OVERLAPPED whole{};
+            m_locked = LockFileEx(m_handle, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &whole) != 0;
+        }
+#else
         m_fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
         if (m_fd >= 0) {
             while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
             }
         }
-#else
-        (void)settingsPath;
 #endif
     }
     ~CrossProcessLock() {
-#ifndef _WIN32
+#ifdef _WIN32
+        if (m_handle != INVALID_HANDLE_VALUE) {
+            if (m_locked) {
+                OVERLAPPED whole{};
+                UnlockFileEx(m_handle, 0, 1, 0, &whole);
+            }
+            CloseHandle(m_handle);
+        }
+#else
         if (m_fd >= 0) {
             ::close(m_fd);  // releases the lock
         }
@@ -79,7 +95,12 @@ public:
     CrossProcessLock& operator=(const CrossProcessLock&) = delete;
 
 private:
+#ifdef _WIN32
+    HANDLE m_handle = INVALID_HANDLE_VALUE;
+    bool m_locked = false;
+#else
     int m_fd = -1;
+#endif
 };
 
 int processId() {
@@ -91,6 +112,14 @@ int processId() {
 }
 
 bool replaceFileAtomically(const std::filesystem::path& path, const std::string& content) {
+#ifdef _WIN32
+    // A file the operator marked read-only stays as it is. Windows refuses the replace itself;
+    // asking first makes that so under Wine too, and spares the retries below.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return false;
+    }
+#endif
     // A temporary name of this process's own, so another program's write never collides.
     std::filesystem::path temp = path;
     temp += ".tmp" + std::to_string(processId());
@@ -109,7 +138,25 @@ bool replaceFileAtomically(const std::filesystem::path& path, const std::string&
         }
     }
     std::error_code ec;
+#ifdef _WIN32
+    // Replaces an existing file in one step and returns only once the new name is on disk. A
+    // reader in another program holds the file open for a moment without sharing deletion, so
+    // a refusal for that is retried for a short while.
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExW(temp.c_str(), path.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            break;
+        }
+        const DWORD error = GetLastError();
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || attempt >= 100) {
+            ec.assign(static_cast<int>(error), std::system_category());
+            break;
+        }
+        Sleep(10);
+    }
+#else
     std::filesystem::rename(temp, path, ec);
+#endif
     if (ec) {
         std::filesystem::remove(temp, ec);
         return false;

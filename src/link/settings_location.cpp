@@ -14,8 +14,20 @@ namespace {
 
 bool isWritableDirectory(const std::filesystem::path& dir) {
 #ifdef _WIN32
+    // Access rights and the virtualised Program Files make any test short of a write unreliable
+    // there: make a file of this process's own and remove it.
     std::error_code ec;
-    return std::filesystem::is_directory(dir, ec);
+    if (dir.empty() || !std::filesystem::is_directory(dir, ec)) {
+        return false;
+    }
+    const auto probe = dir / ("Brevik2-write-test-" + std::to_string(GetCurrentProcessId()));
+    const HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    CloseHandle(file);
+    return true;
 #else
     return !dir.empty() && access(dir.c_str(), W_OK | X_OK) == 0;
 #endif
@@ -25,9 +37,19 @@ bool isWritableDirectory(const std::filesystem::path& dir) {
 
 std::filesystem::path executableDirectory() {
 #ifdef _WIN32
-    char buffer[MAX_PATH + 1] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    return std::filesystem::path(std::string(buffer, length)).parent_path();
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            return {};
+        }
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return std::filesystem::path(buffer).parent_path();
+        }
+        buffer.resize(buffer.size() * 2);  // a long path: cut names would point elsewhere
+    }
 #else
     std::error_code ec;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
@@ -47,7 +69,16 @@ std::filesystem::path locateSettingsFile() {
         return besideExecutable / kSettingsFileName;
     }
 #ifdef _WIN32
-    return besideExecutable / kSettingsFileName;
+    // An installed program's folder is not writable: the user's roaming profile instead.
+    std::filesystem::path folder;
+    if (const wchar_t* appData = _wgetenv(L"APPDATA"); appData && *appData) {
+        folder = std::filesystem::path(appData) / "Brevik2";
+    } else {
+        folder = std::filesystem::temp_directory_path() / "Brevik2";
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    return folder / kSettingsFileName;
 #else
     std::filesystem::path configHome;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') {

@@ -1,5 +1,5 @@
-// On Windows the reads end by their driver time-outs; the signal is a manual-reset event that
-// the monitor thread also tests between exchanges.
+// On Windows the signal is a manual-reset event: it stays set until cleared, so a wait that
+// starts after the raise ends at once too.
 
 #include <windows.h>
 
@@ -7,27 +7,28 @@
 
 namespace brevik2::link {
 
-namespace {
-HANDLE eventOf(int fd) {
-    return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd));
-}
-}  // namespace
+StopSignal::StopSignal() : m_event(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
-StopSignal::StopSignal() {
-    m_readFd =
-        static_cast<int>(reinterpret_cast<intptr_t>(CreateEventA(nullptr, TRUE, FALSE, nullptr)));
-}
 StopSignal::~StopSignal() {
-    CloseHandle(eventOf(m_readFd));
+    if (m_event != nullptr) {
+        CloseHandle(m_event);
+    }
 }
+
 void StopSignal::raise() {
-    SetEvent(eventOf(m_readFd));
+    if (m_event != nullptr) {
+        SetEvent(m_event);
+    }
 }
+
 void StopSignal::clear() {
-    ResetEvent(eventOf(m_readFd));
+    if (m_event != nullptr) {
+        ResetEvent(m_event);
+    }
 }
+
 bool StopSignal::isRaised() const {
-    return WaitForSingleObject(eventOf(m_readFd), 0) == WAIT_OBJECT_0;
+    return m_event != nullptr && WaitForSingleObject(m_event, 0) == WAIT_OBJECT_0;
 }
 
 }  // namespace brevik2::link

@@ -82,10 +82,17 @@ TEST(CommandCatalogue, QueueRequestUsesTheRowsLimitAndParameterRule) {
 TEST(PortName, ComNFollowsALinkBesideTheSettings) {
     testing::TempFolder folder;
     EXPECT_EQ(resolvePortName("/dev/ttyUSB0", folder.path()), "/dev/ttyUSB0");
+#ifdef _WIN32
+    // The device namespace reaches every COM number; a bare "COM10" would not open.
+    EXPECT_EQ(resolvePortName("Com1", folder.path()), "\\\\.\\COM1");
+    EXPECT_EQ(resolvePortName("com12", folder.path()), "\\\\.\\COM12");
+    EXPECT_EQ(resolvePortName("COM256", folder.path()), "\\\\.\\COM256");
+#else
     EXPECT_EQ(resolvePortName("Com1", folder.path()), "/dev/ttyS0");
     EXPECT_EQ(resolvePortName("COM4", folder.path()), "/dev/ttyS3");
     std::filesystem::create_symlink("/dev/null", folder / "com2");
     EXPECT_EQ(resolvePortName("com2", folder.path()), (folder / "com2").string());
+#endif
     EXPECT_EQ(resolvePortName("Com", folder.path()), "Com");
     EXPECT_EQ(resolvePortName("Com0", folder.path()), "Com0");
 }

@@ -10,6 +10,8 @@
 #include "link/settings_defaults.h"
 #include "link/settings_location.h"
 #include "link/settings_value.h"
+#include "link/utf8_path.h"
+#include "support/environment.h"
 #include "support/temp_folder.h"
 
 namespace brevik2::link {
@@ -208,21 +210,28 @@ TEST(SettingsValue, TrimCutsCommentAndTrailingBlanks) {
 TEST(SettingsValue, TrailingSeparatorAcceptsEither) {
     EXPECT_EQ(ensureTrailingSeparator("/srv/data/"), "/srv/data/");
     EXPECT_EQ(ensureTrailingSeparator("C:\\data\\"), "C:\\data\\");
+#ifdef _WIN32
+    EXPECT_EQ(ensureTrailingSeparator("C:\\data"), "C:\\data\\");
+    EXPECT_EQ(resolveDataDirectory("c:\\"), "c:\\");  // the real drive there
+#else
     EXPECT_EQ(ensureTrailingSeparator("/srv/data"), "/srv/data/");
     EXPECT_EQ(resolveDataDirectory("c:\\"), defaultDataDirectory());
+#endif
     EXPECT_EQ(resolveDataDirectory("/srv/data/"), "/srv/data/");
 }
 
 TEST(SettingsLocation, EnvironmentVariableWins) {
     TempFolder folder;
     const auto named = folder / "station-b.ini";
-    ::setenv(kSettingsEnvironmentVariable, named.c_str(), 1);
+    testing::setEnvironment(kSettingsEnvironmentVariable, utf8FromPath(named));
     EXPECT_EQ(locateSettingsFile(), named);
-    ::unsetenv(kSettingsEnvironmentVariable);
+    testing::unsetEnvironment(kSettingsEnvironmentVariable);
     const auto found = locateSettingsFile();
     EXPECT_EQ(found.filename(), "Brevik2.ini");
+#ifndef _WIN32
     // The executable's folder keeps its case: a lower-cased path would name another folder.
     EXPECT_EQ(executableDirectory(), std::filesystem::canonical("/proc/self/exe").parent_path());
+#endif
 }
 
 }  // namespace

@@ -1,17 +1,23 @@
 #include "temp_folder.h"
 
-#include <stdlib.h>
-
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <system_error>
 
 namespace brevik2::testing {
 
+// A random name retried until create_directory makes a new folder: mkdtemp is POSIX only.
 TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "brevik2-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) {
-        m_path = pattern;
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    std::error_code ec;
+    const auto base = std::filesystem::temp_directory_path(ec);
+    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+        auto candidate = base / ("brevik2-test-" + std::to_string(random()));
+        if (std::filesystem::create_directory(candidate, ec)) {
+            m_path = std::move(candidate);
+        }
     }
 }
 
