@@ -190,13 +190,17 @@ TEST(StartupDefaults, AddOnlyTheMissingLineAndLeaveACompleteFileUntouched) {
     expected.insert(expected.find("\r\n[Notes]"), added);
     ASSERT_EQ(readWholeFile(settings.path()), expected);
 
-    // Nothing missing: the file is not even replaced.
+    // Nothing missing: the file is not even replaced (Windows has no inode number to show it).
+#ifndef _WIN32
     struct stat before {};
     struct stat after {};
     ASSERT_EQ(::stat(settings.path().c_str(), &before), 0);
     applyStartupDefaults(settings);
     ASSERT_EQ(::stat(settings.path().c_str(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino);
+#else
+    applyStartupDefaults(settings);
+#endif
     EXPECT_EQ(readWholeFile(settings.path()), expected);
 }
 
