@@ -11,6 +11,7 @@ packages=(
   xdotool x11-utils x11-apps netpbm  # the window test under Xvfb: keys, titles, a screenshot
   clang-format
   clang libclang-rt-14-dev  # libFuzzer, for scripts/fuzz.sh
+  g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64  # the Windows build under Wine
 )
 
 missing=()

@@ -14,6 +14,9 @@ echo "== tests"
 cd "$build"
 ctest --output-on-failure -j"$(nproc)" --timeout 300
 
+# Prints its own "== Windows: ..." steps.
+BREVIK2_BUILD_DIR="$build" "$root/scripts/windows-check.sh"
+
 echo "== sanitizers: AddressSanitizer + UndefinedBehaviorSanitizer, ThreadSanitizer"
 "$root/scripts/sanitize.sh"
 
