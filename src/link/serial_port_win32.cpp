@@ -150,7 +150,8 @@ public:
             static_cast<long long>(timeouts.readTotalMultiplierMs) * static_cast<long long>(count) +
             kDriverGraceMs);
         const DWORD asked = static_cast<DWORD>(count > kMaxChunk ? kMaxChunk : count);
-        Transfer transfer = start(m_readEvent.get(), [&](OVERLAPPED* overlapped) {
+        Transfer transfer;
+        start(transfer, m_readEvent.get(), [&](OVERLAPPED* overlapped) {
             return ReadFile(m_handle, buffer, asked, nullptr, overlapped);
         });
         return finish(transfer, stop, bound);
@@ -164,7 +165,8 @@ public:
         while (done < count) {
             const std::size_t left = count - done;
             const DWORD asked = static_cast<DWORD>(left > kMaxChunk ? kMaxChunk : left);
-            Transfer transfer = start(m_writeEvent.get(), [&](OVERLAPPED* overlapped) {
+            Transfer transfer;
+            start(transfer, m_writeEvent.get(), [&](OVERLAPPED* overlapped) {
                 return WriteFile(m_handle, data + done, asked, nullptr, overlapped);
             });
             const PortReadResult result = finish(transfer, stop, INFINITE);
@@ -184,19 +186,22 @@ private:
     static constexpr DWORD kDriverGraceMs = 2000;
 
     struct Transfer {
+        Transfer() = default;
+        Transfer(const Transfer&) = delete;
+        Transfer& operator=(const Transfer&) = delete;
         OVERLAPPED overlapped{};
         std::error_code startError;
     };
 
+    // The caller owns the transfer: the driver keeps the OVERLAPPED's address until the
+    // operation ends, so it must not move.
     template <typename Call>
-    Transfer start(HANDLE event, Call call) {
-        Transfer transfer;
+    void start(Transfer& transfer, HANDLE event, Call call) {
         ResetEvent(event);
         transfer.overlapped.hEvent = event;
         if (!call(&transfer.overlapped) && GetLastError() != ERROR_IO_PENDING) {
             transfer.startError = lastError();
         }
-        return transfer;
     }
 
     // Waits for the operation, the stop signal or the bound, whichever comes first, and
