@@ -2,7 +2,7 @@
 
 namespace brevik2::fuzz {
 
-const std::array<FuzzTarget, 8> kFuzzTargets{{
+const std::array<FuzzTarget, kFuzzTargetCount> kFuzzTargets{{
     {"status_records", &fuzzStatusRecords},
     {"unit_status_check", &fuzzUnitStatusCheck},
     {"clock_version_counters", &fuzzClockVersionCounters},
@@ -10,7 +10,9 @@ const std::array<FuzzTarget, 8> kFuzzTargets{{
     {"reply_lines", &fuzzReplyLines},
     {"settings_file", &fuzzSettingsFile},
     {"telemetry_file_name", &fuzzTelemetryFileName},
+#ifndef _WIN32
     {"telnet_com_port", &fuzzTelnetComPort},
+#endif
 }};
 
 FuzzBody findFuzzTarget(std::string_view name) {

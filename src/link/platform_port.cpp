@@ -8,16 +8,51 @@
 
 namespace brevik2::link {
 
-std::unique_ptr<PlatformPort> makePlatformPort(std::string_view device, const StopSignal* stop) {
-#ifndef _WIN32
-    if (auto name = parseNetworkPortName(device)) {
-        return std::make_unique<NetworkPort>(std::move(*name), stop);
+#ifdef _WIN32
+namespace {
+
+// Serial ports on the network are built on POSIX sockets and libtelnet, which MinGW lacks, so
+// far. A network name opens to this refusal rather than to a search for a device of that name.
+class NotBuiltCategory final : public std::error_category {
+public:
+    const char* name() const noexcept override { return "brevik2.link"; }
+    std::string message(int) const override {
+        return "serial ports on the network are not built on this platform";
     }
-#else
-    // Network ports are built on POSIX sockets only so far; a network name fails to open as a
-    // device here.
-    (void)stop;
+};
+
+std::error_code notBuilt() {
+    static const NotBuiltCategory category;
+    return {1, category};
+}
+
+class UnbuiltNetworkPort final : public PlatformPort {
+public:
+    std::error_code open(const std::string&) override { return notBuilt(); }
+    std::error_code configure(int, std::optional<Parity>, StopBits, int) override {
+        return notBuilt();
+    }
+    void restoreAndClose() override {}
+    PortReadResult read(char*, std::size_t, const SerialTimeouts&, const StopSignal*) override {
+        return {0, notBuilt()};
+    }
+    std::error_code write(const char*, std::size_t, const StopSignal*) override {
+        return notBuilt();
+    }
+};
+
+}  // namespace
 #endif
+
+std::unique_ptr<PlatformPort> makePlatformPort(std::string_view device, const StopSignal* stop) {
+    if (auto name = parseNetworkPortName(device)) {
+#ifdef _WIN32
+        (void)stop;
+        return std::make_unique<UnbuiltNetworkPort>();
+#else
+        return std::make_unique<NetworkPort>(std::move(*name), stop);
+#endif
+    }
     return makeDevicePort();
 }
 

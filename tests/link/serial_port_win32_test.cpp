@@ -105,5 +105,13 @@ TEST_F(Win32PortOnSilentUnit, OpenFailuresCarryTheSystemError) {
     EXPECT_FALSE(second->open(device));
 }
 
+TEST(NetworkPortWin32, ANetworkNameFailsToOpenWithAClearReason) {
+    for (const char* name : {"tcp://127.0.0.1:7000", "rfc2217://127.0.0.1:7001"}) {
+        const std::error_code error = makePlatformPort(name)->open(name);
+        EXPECT_EQ(error.message(), "serial ports on the network are not built on this platform")
+            << name;
+    }
+}
+
 }  // namespace
 }  // namespace brevik2::link
