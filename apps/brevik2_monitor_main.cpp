@@ -3,7 +3,9 @@
 #include <csignal>
 #include <iostream>
 
+#include "brevik2_version.h"
 #include "console/console_monitor.h"
+#include "console/service_notifier.h"
 
 namespace {
 std::atomic<bool> g_interrupted{false};
@@ -13,14 +15,28 @@ extern "C" void onSignal(int) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    using namespace brevik2::console;
     std::string error;
-    const auto options = brevik2::console::parseConsoleOptions({argv + 1, argv + argc}, error);
+    const auto options = parseConsoleOptions({argv + 1, argv + argc}, error);
     if (!options) {
-        std::cerr << "brevik2-monitor: " << error << '\n' << brevik2::console::kConsoleUsage;
+        std::cerr << "brevik2-monitor: " << error << '\n' << kConsoleUsage;
         return 2;
+    }
+    if (options->help) {
+        std::cout << kConsoleUsage << kConsoleHelp;
+        return 0;
+    }
+    if (options->version) {
+        std::cout << "brevik2-monitor " BREVIK2_VERSION_FULL "\n";
+        return 0;
     }
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
-    brevik2::console::ConsoleMonitor monitor(*options, std::cout, std::cerr);
-    return monitor.run(g_interrupted);
+    ServiceNotifier notifier;
+    brevik2::engine::MonitorThread::Options engineOptions;
+    engineOptions.onCycle = [&notifier] { notifier.cycle(); };
+    ConsoleMonitor monitor(*options, std::cout, std::cerr, std::move(engineOptions));
+    const int status = monitor.run(g_interrupted);
+    notifier.stopping();
+    return status;
 }

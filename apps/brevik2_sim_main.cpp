@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "brevik2_version.h"
 #include "sim/sim_command_line.h"
 #include "sim/sim_server.h"
 
@@ -22,6 +23,10 @@ int main(int argc, char** argv) {
     }
     if (commandLine->help) {
         std::fputs(simUsage(program).c_str(), stdout);
+        return 0;
+    }
+    if (commandLine->version) {
+        std::puts("brevik2-sim " BREVIK2_VERSION_FULL);
         return 0;
     }
 

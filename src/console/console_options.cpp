@@ -30,6 +30,10 @@ std::optional<ConsoleOptions> parseConsoleOptions(const std::vector<std::string>
         const bool hasValue = i + 1 < args.size();
         if (arg == "--scan") {
             options.scan = true;
+        } else if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
         } else if (arg == "--settings" && hasValue) {
             options.settingsPath = args[++i];
         } else if (arg == "--polls" && hasValue) {

@@ -78,6 +78,9 @@ void MonitorThread::run() {
                                [this](std::chrono::milliseconds t) { return waitForStop(t); });
         session.begin();
         while (session.cycle()) {
+            if (m_options.onCycle) {
+                m_options.onCycle();
+            }
         }
     }  // the session's port restores the line and closes here
     {

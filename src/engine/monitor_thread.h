@@ -40,6 +40,9 @@ public:
         // Called when the thread has not ended within stopWait; the default ends the process
         // without running static destructors under a live thread.
         std::function<void()> onStuck;
+        // Called on the monitor thread after every cycle: a service watchdog pinged from here
+        // falls silent when a cycle hangs.
+        std::function<void()> onCycle;
     };
 
     MonitorThread(const link::SettingsFile& settings, MonitorSharedState& shared,

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
+#include "brevik2_version.h"
 #include "shell/emblem.h"
 
 namespace brevik2::shell {

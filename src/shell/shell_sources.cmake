@@ -37,7 +37,7 @@ target_sources(brevik2_shell PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/window_placement.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window_placement.h
 )
-target_compile_definitions(brevik2_shell PRIVATE BREVIK2_VERSION="${PROJECT_VERSION}")
+target_link_libraries(brevik2_shell PRIVATE brevik2_version)
 
 # The lock key indicators ask the X server where there is one; elsewhere they stay grey.
 find_package(X11 QUIET)

@@ -35,9 +35,10 @@ std::string simUsage(std::string_view program) {
         " --model 400|401|402 --link PATH [--unit-id N]\n"
         "       [--baud B --data-bits 7|8 --parity n|o|e|m|s --stop-bits 1|2]\n"
         "       [--fault silent|garbage|truncated|slow|flaky|vanish|stream] [--fault-every N]\n"
-        "       [--vanish-after N --reappear-after S] [--pace]\n"
+        "       [--vanish-after N --reappear-after S] [--pace] | --help | --version\n"
         "Plays one instrument on a pseudo-terminal; PATH becomes a link to its slave side.\n"
-        "Defaults: model 401, unit ID 1010, 9600 8N1. Set BREVIK2_TRACE=1 to trace the bytes.\n";
+        "Defaults: model 401, unit ID 1010, 9600 8N1. Set BREVIK2_TRACE=1 to trace the bytes.\n"
+        "Prints the slave's name and runs until SIGINT or SIGTERM. See brevik2-sim(1).\n";
     return usage;
 }
 
@@ -118,6 +119,10 @@ std::optional<SimCommandLine> parseSimCommandLine(const std::vector<std::string>
             result.help = true;
             continue;
         }
+        if (name == "--version" && !value) {
+            result.version = true;
+            continue;
+        }
         const auto setter = valued.find(name);
         if (setter == valued.end()) {
             setError(error, "unknown option " + arguments[i]);
@@ -135,7 +140,7 @@ std::optional<SimCommandLine> parseSimCommandLine(const std::vector<std::string>
             return std::nullopt;
         }
     }
-    if (!haveLink && !result.help) {
+    if (!haveLink && !result.help && !result.version) {
         setError(error, "--link PATH is required");
         return std::nullopt;
     }

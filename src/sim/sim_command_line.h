@@ -12,6 +12,7 @@ namespace brevik2::sim {
 struct SimCommandLine {
     SimOptions options;
     bool help = false;
+    bool version = false;
 };
 
 // Reads the simulator's options (the arguments after the program name). Nothing, with *error

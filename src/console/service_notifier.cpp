@@ -1,0 +1,26 @@
+#include "console/service_notifier.h"
+
+namespace brevik2::console {
+
+ServiceNotifier::ServiceNotifier() : m_watchdogInterval(serviceWatchdogInterval()) {}
+
+void ServiceNotifier::cycle() {
+    const auto now = Clock::now();
+    const bool pingDue =
+        m_watchdogInterval.count() > 0 && (!m_ready || now - m_lastPing >= m_watchdogInterval / 2);
+    if (!m_ready) {
+        notifyServiceManager(pingDue ? "READY=1\nWATCHDOG=1" : "READY=1");
+        m_ready = true;
+    } else if (pingDue) {
+        notifyServiceManager("WATCHDOG=1");
+    }
+    if (pingDue) {
+        m_lastPing = now;
+    }
+}
+
+void ServiceNotifier::stopping() {
+    notifyServiceManager("STOPPING=1");
+}
+
+}  // namespace brevik2::console
