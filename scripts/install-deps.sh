@@ -12,6 +12,10 @@ packages=(
   clang-format
   clang libclang-rt-14-dev  # libFuzzer, for scripts/fuzz.sh
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64  # the Windows build under Wine
+  libsystemd-dev  # the service's READY and watchdog notifications
+  scdoc man-db groff-base  # manual pages: rendered at build time, checked with man -l
+  systemd  # systemd-analyze verify on the service unit
+  dpkg-dev fakeroot lintian debootstrap  # the Debian package and its check in a fresh root
 )
 
 missing=()

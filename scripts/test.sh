@@ -17,6 +17,9 @@ ctest --output-on-failure -j"$(nproc)" --timeout 300
 # Prints its own "== Windows: ..." steps.
 BREVIK2_BUILD_DIR="$build" "$root/scripts/windows-check.sh"
 
+echo "== the Debian package, installed, run and purged in a fresh bookworm root"
+BREVIK2_BUILD_DIR="$build" "$root/scripts/package-check.sh"
+
 echo "== sanitizers: AddressSanitizer + UndefinedBehaviorSanitizer, ThreadSanitizer"
 "$root/scripts/sanitize.sh"
 
