@@ -21,8 +21,10 @@ unset DISPLAY WAYLAND_DISPLAY
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "== Windows: new Wine prefix"
   wineboot --init </dev/null >/dev/null 2>&1
+  wineserver --wait  # wineboot returns before the prefix is written
 fi
-wineserver --persistent=30 </dev/null >/dev/null 2>&1  # one server for the programs below
+# One server for the programs below; one still running from an earlier run serves as well.
+wineserver --persistent=30 </dev/null >/dev/null 2>&1 || true
 # Wine's mount manager rewrites dosdevices/com1 to /dev/ttyS0 whenever it starts unless the
 # registry names the port's device: COM1 is a link here that each simulator run repoints.
 unit_port="$cross/com1-unit"
