@@ -9,6 +9,8 @@ packages=(
   qt6-base-dev xvfb xauth
   qt6-charts-dev libqt6opengl6-dev  # the Trends window's plots
   xdotool x11-utils x11-apps netpbm  # the window test under Xvfb: keys, titles, a screenshot
+  prometheus-cpp-dev libcivetweb-dev  # the metrics endpoint (pull exposer)
+  prometheus  # promtool for the alert rules, and the real scrape test
   clang-format
   clang libclang-rt-14-dev  # libFuzzer, for scripts/fuzz.sh
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64  # the Windows build under Wine

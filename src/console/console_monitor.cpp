@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "console/console_reporter.h"
+#include "engine/metrics_exporter.h"
 #include "engine/monitor_shared_state.h"
 #include "engine/reply_lines.h"
 #include "engine/status_message.h"
@@ -52,6 +53,12 @@ int ConsoleMonitor::run(const std::atomic<bool>& interrupted) {
     engine::MonitorThread monitor(settings, shared, reporter, m_engineOptions);
     monitor.start();
 
+    // A metrics endpoint that cannot start is reported, and monitoring goes on without it.
+    engine::MetricsStartup metrics = engine::startMetricsEndpoint(
+        m_options.metricsListen ? *m_options.metricsListen
+                                : settings.readString("MetricsListen", ""),
+        [&shared] { return shared.online.load(std::memory_order_acquire); });
+
     const auto started = Clock::now();
     const bool timed = m_options.polls || m_options.seconds;
     const bool stopAfterRequests = !m_options.requests.empty() && !timed;
@@ -66,6 +73,13 @@ int ConsoleMonitor::run(const std::atomic<bool>& interrupted) {
         m_out << prefix << text << '\n';
         m_out.flush();
     };
+    if (!metrics.statusText.empty()) {
+        print("status: ", metrics.statusText);
+        if (!metrics.exporter) {
+            m_err << "brevik2-monitor: " << metrics.statusText << '\n';
+            m_err.flush();
+        }
+    }
 
     while (!interrupted.load()) {
         if (m_options.seconds &&
@@ -84,6 +98,13 @@ int ConsoleMonitor::run(const std::atomic<bool>& interrupted) {
         const auto event = reporter.next(std::chrono::milliseconds(100));
         if (!event) {
             continue;
+        }
+        if (metrics.exporter) {
+            if (event->isMessage) {
+                metrics.exporter->statusMessage(event->message);
+            } else {
+                metrics.exporter->statusText(event->text);
+            }
         }
         if (!event->isMessage) {
             // The online text comes every cycle; print it only when it says something new.

@@ -34,6 +34,8 @@ std::optional<ConsoleOptions> parseConsoleOptions(const std::vector<std::string>
             options.help = true;
         } else if (arg == "--version") {
             options.version = true;
+        } else if (arg == "--metrics" && hasValue) {
+            options.metricsListen = args[++i];
         } else if (arg == "--settings" && hasValue) {
             options.settingsPath = args[++i];
         } else if (arg == "--polls" && hasValue) {

@@ -19,6 +19,7 @@ struct ConsoleOptions {
     bool scan = false;     // search for the unit over ports and line settings at start
     bool help = false;     // print the usage and stop
     bool version = false;  // print the version and stop
+    std::optional<std::string> metricsListen;  // HOST:PORT; overrides MetricsListen
 };
 
 // Parses the arguments after the program name; on a mistake returns nothing and sets error.
@@ -27,7 +28,8 @@ std::optional<ConsoleOptions> parseConsoleOptions(const std::vector<std::string>
 
 inline constexpr const char* kConsoleUsage =
     "usage: brevik2-monitor [--settings FILE] [--polls N] [--seconds S] [--scan]\n"
-    "                       [--request \"CODE[ PARAM]\"]... | --help | --version\n";
+    "                       [--metrics HOST:PORT] [--request \"CODE[ PARAM]\"]...\n"
+    "                       | --help | --version\n";
 
 inline constexpr const char* kConsoleHelp =
     "Monitors one unit on a serial port: polls its status, records telemetry, runs requests.\n"
@@ -36,6 +38,7 @@ inline constexpr const char* kConsoleHelp =
     "  --polls N         stop after N completed polls\n"
     "  --seconds S       stop after S seconds\n"
     "  --scan            search the ports and line settings for the unit first\n"
+    "  --metrics HOST:PORT  serve Prometheus metrics there (overrides MetricsListen)\n"
     "  --request \"CODE[ PARAM]\"  send a request once online and print its reply\n"
     "  --help, --version print this text or the version and stop\n"
     "Stops on SIGINT or SIGTERM. See brevik2-monitor(1) and brevik2.ini(5).\n";

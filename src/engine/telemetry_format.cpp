@@ -45,6 +45,19 @@ std::string telemetryHeaderLine() {
     return header + kLineEnd;
 }
 
+void appendTelemetryCell(std::string& out, const TelemetryColumn& column,
+                         const TelemetryCell& cell) {
+    std::visit(
+        [&](const auto& value) {
+            if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::string>) {
+                appendFormatted(out, column.format, value.c_str());
+            } else {
+                appendFormatted(out, column.format, value);
+            }
+        },
+        cell);
+}
+
 std::string formatTelemetryLine(const UnitRecords& records, const LocalDateTime& local,
                                 double mjd) {
     const TelemetrySource source{records, local, mjd};
@@ -54,15 +67,7 @@ std::string formatTelemetryLine(const UnitRecords& records, const LocalDateTime&
         if (!line.empty()) {
             line += ',';
         }
-        std::visit(
-            [&](const auto& value) {
-                if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::string>) {
-                    appendFormatted(line, column.format, value.c_str());
-                } else {
-                    appendFormatted(line, column.format, value);
-                }
-            },
-            column.read(source));
+        appendTelemetryCell(line, column, column.read(source));
     }
     line += kLineEnd;
     return line;

@@ -12,6 +12,10 @@ namespace brevik2::engine {
 // The header line of a new data file: 51 column names, each line ending CR LF.
 std::string telemetryHeaderLine();
 
+// Appends one column's value as the data file prints it.
+void appendTelemetryCell(std::string& out, const TelemetryColumn& column,
+                         const TelemetryCell& cell);
+
 // One record line of the data file (51 values, CR LF at the end), a pure function of the
 // records, the local time and the Modified Julian Date. Unprintable bytes, commas and line ends
 // in the texts that come from the unit (MODE, VERSION) are written as "?", so a line always has

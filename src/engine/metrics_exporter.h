@@ -1,0 +1,62 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "engine/metrics_listen.h"
+#include "engine/status_message.h"
+
+namespace prometheus {
+class Exposer;
+}
+
+namespace brevik2::engine {
+
+class UnitMetrics;
+
+// Serves GET /metrics in the Prometheus text format on one address, read-only: the web server
+// answers nothing else. Two connection threads at most; a client that sends no complete
+// request within two seconds is dropped, so idle connections cannot hold the threads.
+//
+// Thread safety: statusText() and statusMessage() are for the one thread that receives the
+// station's reports; the server's threads only read what those calls stored. online is called
+// on the server's threads.
+class MetricsExporter {
+public:
+    static constexpr int kConnectionThreads = 2;
+    static constexpr int kRequestTimeoutMs = 2000;
+
+    // Starts serving; on failure returns nothing and says why in error.
+    static std::unique_ptr<MetricsExporter> start(const MetricsListen& listen,
+                                                  std::function<bool()> online, std::string& error);
+    ~MetricsExporter();
+    MetricsExporter(const MetricsExporter&) = delete;
+    MetricsExporter& operator=(const MetricsExporter&) = delete;
+
+    void statusText(std::string_view text);
+    void statusMessage(const StatusMessage& message);
+
+    // The port listened on (the one chosen when 0 was asked for).
+    int port() const { return m_port; }
+
+private:
+    MetricsExporter(std::unique_ptr<prometheus::Exposer> exposer,
+                    std::shared_ptr<UnitMetrics> metrics, int port);
+
+    std::shared_ptr<UnitMetrics> m_metrics;
+    std::unique_ptr<prometheus::Exposer> m_exposer;  // stopped first: declared last
+    int m_port = 0;
+};
+
+// The metrics endpoint as a front end starts it from a MetricsListen value: no exporter and no
+// text when the value is empty; otherwise the exporter, or none and a text that says why. The
+// station goes on monitoring either way.
+struct MetricsStartup {
+    std::unique_ptr<MetricsExporter> exporter;
+    std::string statusText;  // "Metrics on http://...", "Metrics off: ..." or empty
+};
+MetricsStartup startMetricsEndpoint(std::string_view listenValue, std::function<bool()> online);
+
+}  // namespace brevik2::engine
