@@ -36,7 +36,7 @@ protected:
         settings.writeString("SamplingInterval", "1");
     }
 
-    std::vector<std::string> run(std::vector<std::string> args) {
+    std::vector<std::string> run(std::vector<std::string> args, const std::string& errors = "") {
         args.insert(args.begin(), {"--settings", (folder / "Brevik2.ini").string()});
         std::string error;
         auto options = parseConsoleOptions(args, error);
@@ -48,7 +48,7 @@ protected:
         ConsoleMonitor monitor(*options, out, err, engine);
         const std::atomic<bool> interrupted{false};
         EXPECT_EQ(monitor.run(interrupted), 0);
-        EXPECT_EQ(err.str(), "");
+        EXPECT_EQ(err.str(), errors);
         return linesOf(out.str());
     }
 
@@ -103,6 +103,18 @@ TEST_F(ConsoleAgainstSim, LeavesACompleteSettingsFileAsItWas) {
     const auto lines = run({"--polls", "1"});
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "message: 10"), 1);
     EXPECT_EQ(testing::readWholeFile(folder / "Brevik2.ini"), handWritten);
+}
+
+TEST_F(ConsoleAgainstSim, AMetricsEndpointThatCannotStartIsReportedAndMonitoringGoesOn) {
+    link::SettingsFile(folder / "Brevik2.ini").writeString("MetricsListen", "127.0.0.1:99999");
+    const std::string off =
+        "Metrics off: MetricsListen \"127.0.0.1:99999\" has no port from 0 to 65535";
+    auto lines = run({"--polls", "1"}, "brevik2-monitor: " + off + "\n");
+    EXPECT_EQ(lines.front(), "status: " + off);
+    EXPECT_EQ(lines.back(), "message: 10");
+    // The option wins over the setting.
+    lines = run({"--polls", "1", "--metrics", "127.0.0.1:0"});
+    EXPECT_TRUE(lines.front().starts_with("status: Metrics on http://127.0.0.1:")) << lines.front();
 }
 
 TEST(ConsoleOptions, RefusesWhatCannotBeSent) {
