@@ -57,7 +57,8 @@ int ConsoleMonitor::run(const std::atomic<bool>& interrupted) {
     engine::MetricsStartup metrics = engine::startMetricsEndpoint(
         m_options.metricsListen ? *m_options.metricsListen
                                 : settings.readString("MetricsListen", ""),
-        [&shared] { return shared.online.load(std::memory_order_acquire); });
+        {[&shared] { return shared.online.load(std::memory_order_acquire); },
+         [&shared] { return shared.samplingInterval.load(std::memory_order_acquire); }});
 
     const auto started = Clock::now();
     const bool timed = m_options.polls || m_options.seconds;

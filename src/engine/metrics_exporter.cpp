@@ -25,7 +25,7 @@ int keepServerError(const mg_connection*, const char* message) {
 }  // namespace
 
 std::unique_ptr<MetricsExporter> MetricsExporter::start(const MetricsListen& listen,
-                                                        std::function<bool()> online,
+                                                        MetricsLiveValues live,
                                                         std::string& error) {
     static const CivetCallbacks callbacks = [] {
         CivetCallbacks c;
@@ -49,7 +49,7 @@ std::unique_ptr<MetricsExporter> MetricsExporter::start(const MetricsListen& lis
         return nullptr;
     }
     const std::vector<int> ports = exposer->GetListeningPorts();
-    auto metrics = std::make_shared<UnitMetrics>(BREVIK2_VERSION, std::move(online));
+    auto metrics = std::make_shared<UnitMetrics>(BREVIK2_VERSION, std::move(live));
     exposer->RegisterCollectable(metrics);
     return std::unique_ptr<MetricsExporter>(new MetricsExporter(
         std::move(exposer), std::move(metrics), ports.empty() ? listen.port : ports.front()));
@@ -69,12 +69,12 @@ void MetricsExporter::statusMessage(const StatusMessage& message) {
     m_metrics->statusMessage(message);
 }
 
-MetricsStartup startMetricsEndpoint(std::string_view listenValue, std::function<bool()> online) {
+MetricsStartup startMetricsEndpoint(std::string_view listenValue, MetricsLiveValues live) {
     MetricsStartup startup;
     std::string error;
     const std::optional<MetricsListen> listen = parseMetricsListen(listenValue, error);
     if (listen) {
-        startup.exporter = MetricsExporter::start(*listen, std::move(online), error);
+        startup.exporter = MetricsExporter::start(*listen, std::move(live), error);
     }
     if (startup.exporter) {
         MetricsListen bound = *listen;

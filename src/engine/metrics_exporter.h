@@ -7,6 +7,7 @@
 
 #include "engine/metrics_listen.h"
 #include "engine/status_message.h"
+#include "engine/metrics_live_values.h"
 
 namespace prometheus {
 class Exposer;
@@ -21,8 +22,8 @@ class UnitMetrics;
 // request within two seconds is dropped, so idle connections cannot hold the threads.
 //
 // Thread safety: statusText() and statusMessage() are for the one thread that receives the
-// station's reports; the server's threads only read what those calls stored. online is called
-// on the server's threads.
+// station's reports; the server's threads only read what those calls stored and call the live
+// values.
 class MetricsExporter {
 public:
     static constexpr int kConnectionThreads = 2;
@@ -30,7 +31,7 @@ public:
 
     // Starts serving; on failure returns nothing and says why in error.
     static std::unique_ptr<MetricsExporter> start(const MetricsListen& listen,
-                                                  std::function<bool()> online, std::string& error);
+                                                  MetricsLiveValues live, std::string& error);
     ~MetricsExporter();
     MetricsExporter(const MetricsExporter&) = delete;
     MetricsExporter& operator=(const MetricsExporter&) = delete;
@@ -57,6 +58,6 @@ struct MetricsStartup {
     std::unique_ptr<MetricsExporter> exporter;
     std::string statusText;  // "Metrics on http://...", "Metrics off: ..." or empty
 };
-MetricsStartup startMetricsEndpoint(std::string_view listenValue, std::function<bool()> online);
+MetricsStartup startMetricsEndpoint(std::string_view listenValue, MetricsLiveValues live);
 
 }  // namespace brevik2::engine

@@ -119,8 +119,8 @@ void addPollFamilies(FamilyBuilder& build, const UnitMetrics::PollValues& poll) 
 
 }  // namespace
 
-UnitMetrics::UnitMetrics(std::string version, std::function<bool()> online)
-    : m_version(std::move(version)), m_online(std::move(online)) {}
+UnitMetrics::UnitMetrics(std::string version, MetricsLiveValues live)
+    : m_version(std::move(version)), m_live(std::move(live)) {}
 
 void UnitMetrics::statusText(std::string_view text) {
     const std::lock_guard lock(m_mutex);
@@ -174,7 +174,8 @@ UnitMetrics::Counts UnitMetrics::counts() const {
 }
 
 std::vector<MetricFamily> UnitMetrics::Collect() const {
-    const bool online = m_online();
+    const bool online = m_live.online();
+    const int interval = m_live.samplingInterval();
     std::vector<MetricFamily> families;
     const std::lock_guard lock(m_mutex);
     FamilyBuilder build(families, m_unitId, m_model);
@@ -182,6 +183,8 @@ std::vector<MetricFamily> UnitMetrics::Collect() const {
                 {{"version", m_version}});
     build.gauge("brevik2_online", "1 while the unit answers, 0 while it does not.",
                 online ? 1.0 : 0.0);
+    build.gauge("brevik2_sampling_interval_seconds", "Seconds between polls (SamplingInterval).",
+                interval);
     build.counter("brevik2_polls_completed_total", "Polls that read every reply of the unit.",
                   m_counts.pollsCompleted);
     build.counter("brevik2_polls_failed_total",

@@ -12,6 +12,7 @@
 #include <prometheus/collectable.h>
 #include <prometheus/metric_family.h>
 
+#include "engine/metrics_live_values.h"
 #include "engine/status_message.h"
 
 namespace brevik2::engine {
@@ -23,7 +24,7 @@ namespace brevik2::engine {
 //
 // Thread safety: statusText() and statusMessage() are for the one receiving thread; Collect()
 // may run at the same time on the web server's threads. m_mutex guards all the state; online
-// is asked of the caller's function, which must be safe to call from any thread.
+// and the sampling interval are asked of the live values at each scrape.
 class UnitMetrics : public prometheus::Collectable {
 public:
     struct Counts {
@@ -43,7 +44,7 @@ public:
         std::vector<double> columns;  // the metric columns, in the schema's order
     };
 
-    UnitMetrics(std::string version, std::function<bool()> online);
+    UnitMetrics(std::string version, MetricsLiveValues live);
 
     void statusText(std::string_view text);
     void statusMessage(const StatusMessage& message);
@@ -53,7 +54,7 @@ public:
 
 private:
     const std::string m_version;
-    const std::function<bool()> m_online;
+    const MetricsLiveValues m_live;
 
     mutable std::mutex m_mutex;  //!< Protects everything below
     Counts m_counts;

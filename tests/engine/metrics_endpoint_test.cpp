@@ -73,8 +73,10 @@ protected:
         }
         shared.samplingInterval = 0;  // a poll every cycle
 
-        exporter = MetricsExporter::start(
-            MetricsListen{"127.0.0.1", 0}, [this] { return shared.online.load(); }, error);
+        exporter = MetricsExporter::start(MetricsListen{"127.0.0.1", 0},
+                                          {[this] { return shared.online.load(); },
+                                           [this] { return shared.samplingInterval.load(); }},
+                                          error);
         ASSERT_TRUE(exporter) << error;
         feeding.feed(exporter.get());
 
@@ -182,17 +184,18 @@ TEST_F(MetricsEndpoint, HostileClientsDoNotHoldUpThePolls) {
 }
 
 TEST(MetricsStartup, ABadValueOrAPortInUseSaysWhyAndServesNothing) {
-    EXPECT_EQ(startMetricsEndpoint("", [] { return true; }).statusText, "");
-    const MetricsStartup bad = startMetricsEndpoint("127.0.0.1:http", [] { return true; });
+    const MetricsLiveValues kLive{[] { return true; }, [] { return 1; }};
+    EXPECT_EQ(startMetricsEndpoint("", kLive).statusText, "");
+    const MetricsStartup bad = startMetricsEndpoint("127.0.0.1:http", kLive);
     EXPECT_FALSE(bad.exporter);
     EXPECT_EQ(bad.statusText,
               "Metrics off: MetricsListen \"127.0.0.1:http\" has no port from 0 to 65535");
 
-    MetricsStartup first = startMetricsEndpoint("127.0.0.1:0", [] { return true; });
+    MetricsStartup first = startMetricsEndpoint("127.0.0.1:0", kLive);
     ASSERT_TRUE(first.exporter) << first.statusText;
     const std::string where = "127.0.0.1:" + std::to_string(first.exporter->port());
     EXPECT_EQ(first.statusText, "Metrics on http://" + where + "/metrics");
-    const MetricsStartup second = startMetricsEndpoint(where, [] { return true; });
+    const MetricsStartup second = startMetricsEndpoint(where, kLive);
     EXPECT_FALSE(second.exporter);
     EXPECT_TRUE(second.statusText.starts_with("Metrics off: cannot bind to " + where))
         << second.statusText;

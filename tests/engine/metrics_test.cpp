@@ -76,7 +76,7 @@ UnitRecords polledRecords() {
 class UnitMetricsTest : public ::testing::Test {
 protected:
     std::atomic<bool> online{false};
-    UnitMetrics metrics{"9.8.7", [this] { return online.load(); }};
+    UnitMetrics metrics{"9.8.7", {[this] { return online.load(); }, [] { return 13; }}};
 };
 
 TEST_F(UnitMetricsTest, BeforeThePollOnlyStateAndCountersThenTheFilesValues) {
@@ -96,6 +96,7 @@ TEST_F(UnitMetricsTest, BeforeThePollOnlyStateAndCountersThenTheFilesValues) {
     const std::string labels = R"({model="401",unit_id="1234"})";
     EXPECT_EQ(after.at("brevik2_online" + labels), 1);
     EXPECT_EQ(after.at("brevik2_polls_completed_total" + labels), 1);
+    EXPECT_EQ(after.at("brevik2_sampling_interval_seconds" + labels), 13);
     EXPECT_EQ(after.at("brevik2_alarm_state" + labels), kAlarmMinorFault);
     EXPECT_EQ(after.at(R"(brevik2_alarm{model="401",unit_id="1234",bit="ALRM2_1"})"), 1);
     EXPECT_EQ(after.at(R"(brevik2_alarm{model="401",unit_id="1234",bit="ALRM2_2"})"), 0);
