@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "engine/metrics_listen.h"
-#include "engine/status_message.h"
 #include "engine/metrics_live_values.h"
+#include "engine/status_message.h"
 
 namespace prometheus {
 class Exposer;
