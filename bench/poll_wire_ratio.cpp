@@ -2,16 +2,28 @@
 // simulated unit that writes its replies at the pace of 9600 baud 8N1 and divides the poll's
 // time by the wire time of the bytes it received (request bytes cost nothing on a pty). Given a
 // ComPort value, it polls the unit there instead (bench/run.sh puts a paced simulator behind
-// ser2net for the network ports).
+// ser2net for the network ports). With --scrape-ms the polls are served as metrics and scraped
+// that often meanwhile; with --idle-connections that many clients connect to the endpoint and
+// say nothing.
 //
-//   build/bench/bench_poll_wire_ratio [polls] [ComPort]
+//   build/bench/bench_poll_wire_ratio [polls] [ComPort] [--scrape-ms MS] [--idle-connections N]
 
+#include <curl/curl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "engine/metrics_exporter.h"
 #include "engine/status_queries.h"
 #include "engine/status_records.h"
 #include "link/serial_port.h"
@@ -39,22 +51,88 @@ private:
     const std::string* m_reply = nullptr;
 };
 
+std::size_t discard(char*, std::size_t size, std::size_t count, void*) {
+    return size * count;
+}
+
+// Scrapes the endpoint every period until stopped.
+class Scraper {
+public:
+    Scraper(int port, std::chrono::milliseconds period)
+        : m_thread([this, port, period] { run(port, period); }) {}
+    ~Scraper() {
+        m_stop = true;
+        m_thread.join();
+    }
+    int scrapes() const { return m_scrapes; }
+    int failures() const { return m_failures; }
+
+private:
+    void run(int port, std::chrono::milliseconds period) {
+        CURL* curl = curl_easy_init();
+        const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/metrics";
+        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, discard);
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT, 10L);
+        auto next = std::chrono::steady_clock::now();
+        while (!m_stop) {
+            (curl_easy_perform(curl) == CURLE_OK ? m_scrapes : m_failures)++;
+            next += period;
+            std::this_thread::sleep_until(next);
+        }
+        curl_easy_cleanup(curl);
+    }
+
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_scrapes{0};
+    std::atomic<int> m_failures{0};
+    std::thread m_thread;
+};
+
+// A client that connects and sends nothing.
+int idleConnection(int port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    return fd;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace brevik2;
-    const int polls = argc > 1 ? std::atoi(argv[1]) : 10;
+    int polls = 10;
+    int scrapeMs = 0;
+    int idleConnections = 0;
+    std::vector<std::string> positional;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--scrape-ms" && i + 1 < argc) {
+            scrapeMs = std::atoi(argv[++i]);
+        } else if (arg == "--idle-connections" && i + 1 < argc) {
+            idleConnections = std::atoi(argv[++i]);
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (!positional.empty()) {
+        polls = std::atoi(positional[0].c_str());
+    }
+    const bool simulated = positional.size() < 2;
     const auto folder = std::filesystem::temp_directory_path() / "brevik2-bench-poll";
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
 
-    const std::string comPort = argc > 2 ? argv[2] : "Com1";
+    const std::string comPort = simulated ? "Com1" : positional[1];
     sim::SimOptions options;
     options.linkPath = (folder / "com1").string();
     options.pace = true;
     sim::SimServer server(options);
     std::string error;
-    if (argc <= 2 && !server.start(&error)) {
+    if (simulated && !server.start(&error)) {
         std::fprintf(stderr, "simulator: %s\n", error.c_str());
         return 1;
     }
@@ -84,6 +162,25 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+    std::unique_ptr<engine::MetricsExporter> exporter;
+    std::unique_ptr<Scraper> scraper;
+    std::vector<int> idle;
+    if (scrapeMs > 0 || idleConnections > 0) {
+        exporter = engine::MetricsExporter::start(engine::MetricsListen{"127.0.0.1", 0},
+                                                  {[] { return true; }, [] { return 1; }}, error);
+        if (!exporter) {
+            std::fprintf(stderr, "metrics: %s\n", error.c_str());
+            return 1;
+        }
+        exporter->statusMessage({engine::kStatusPollCompleted, {}, records, {}});
+        for (int i = 0; i < idleConnections; ++i) {
+            idle.push_back(idleConnection(exporter->port()));
+        }
+        if (scrapeMs > 0) {
+            scraper =
+                std::make_unique<Scraper>(exporter->port(), std::chrono::milliseconds(scrapeMs));
+        }
+    }
     StepCounter counting;
     engine::StatusQueries measured(port, counting);
     counting.watch(&measured.reply());
@@ -97,6 +194,20 @@ int main(int argc, char** argv) {
         }
         pollSeconds +=
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (exporter) {
+            exporter->statusMessage({engine::kStatusPollCompleted, {}, records, {}});
+        }
+    }
+    if (scraper) {
+        std::printf("scrapes every %d ms: %d answered, %d failed\n", scrapeMs, scraper->scrapes(),
+                    scraper->failures());
+        scraper.reset();
+    }
+    if (!idle.empty()) {
+        std::printf("idle connections held open: %zu\n", idle.size());
+    }
+    for (const int fd : idle) {
+        ::close(fd);
     }
     const std::size_t replyBytes = counting.bytes;
     const double bitsPerChar = 10.0;  // start, 8 data, 1 stop

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Runs the benchmarks and prints their figures (docs/performance.md records them).
-#   bench/run.sh [poll|net|idle|memory]...     (default: all four; about five minutes)
+#   bench/run.sh [poll|net|idle|memory|scrape|pollscrape|memorymetrics]...
+#                                  (default: poll net idle memory; about five minutes)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BREVIK2_BUILD_DIR:-$root/build}"
-cmake --build "$build" -j"$(nproc)" --target bench_poll_wire_ratio brevik2-monitor brevik2-sim >/dev/null
+cmake --build "$build" -j"$(nproc)" --target bench_poll_wire_ratio bench_metrics_scrape \
+  brevik2-monitor brevik2-sim >/dev/null
 work="$(mktemp -d)"
 sim_pid=""
 ser2net_pid=""
@@ -86,13 +88,20 @@ bench_idle() {
     'BEGIN { printf "cpu %.3f s in 60 s = %.3f %% of one core\n", t / hz, 100 * t / hz / 60 }'
 }
 
-bench_memory() {
-  echo "== memory over 1000 polls (SamplingInterval 0: a poll every cycle)"
+bench_memory() {  # extra arguments go to the monitor
+  echo "== memory over 1000 polls (SamplingInterval 0: a poll every cycle) $*"
   settings 0
   start_sim
   local out="$work/monitor.out"
-  "$build/apps/brevik2-monitor" --settings "$work/Brevik2.ini" --polls 1001 >"$out" &
+  "$build/apps/brevik2-monitor" --settings "$work/Brevik2.ini" --polls 1001 "$@" >"$out" &
   local pid=$!
+  if [ $# -gt 0 ]; then  # with metrics: scraped every 100 ms all along
+    for _ in $(seq 100); do grep -q '^status: Metrics on' "$out" && break; sleep 0.1; done
+    local port; port=$(sed -n 's|^status: Metrics on http://127.0.0.1:\([0-9]*\)/.*|\1|p' "$out")
+    (while kill -0 "$pid" 2>/dev/null; do
+       "$build/bench/bench_metrics_scrape" "$port" 1 >/dev/null 2>&1 || true; sleep 0.1
+     done) &
+  fi
   local rss100="" polls=0
   while kill -0 "$pid" 2>/dev/null; do
     polls=$(grep -c '^message: 10$' "$out" || true)
@@ -111,6 +120,37 @@ bench_memory() {
   wait "$pid" || true
   stop_sim
 }
+
+bench_scrape() {
+  echo "== scrape cost: 1000 /metrics requests in a row against brevik2-monitor --metrics"
+  settings 1
+  start_sim
+  local out="$work/monitor.out"
+  "$build/apps/brevik2-monitor" --settings "$work/Brevik2.ini" --metrics 127.0.0.1:0 \
+    --seconds 600 >"$out" &
+  local pid=$!
+  for _ in $(seq 100); do grep -q '^message: 10$' "$out" && break; sleep 0.1; done
+  local port; port=$(sed -n 's|^status: Metrics on http://127.0.0.1:\([0-9]*\)/.*|\1|p' "$out")
+  local before; before=$(cpu_ticks "$pid")
+  local start; start=$(date +%s.%N)
+  "$build/bench/bench_metrics_scrape" "$port" 1000
+  local end; end=$(date +%s.%N)
+  local after; after=$(cpu_ticks "$pid")
+  local hz; hz=$(getconf CLK_TCK)
+  awk -v t=$((after - before)) -v hz="$hz" -v s="$start" -v e="$end" \
+    'BEGIN { printf "monitor cpu for 1000 scrapes %.2f s (%.2f ms a scrape; %.1f s of polling in it)\n", t / hz, 1000 * t / hz / 1000, e - s }'
+  echo "monitor resident after them: $(awk '/VmRSS/ {print $2}' "/proc/$pid/status") KiB, peak $(awk '/VmHWM/ {print $2}' "/proc/$pid/status") KiB"
+  kill -TERM "$pid"; wait "$pid" || true
+  stop_sim
+}
+
+bench_pollscrape() {
+  echo "== poll time against the wire, scraped every 100 ms; then also with 100 idle clients"
+  "$build/bench/bench_poll_wire_ratio" 20 --scrape-ms 100
+  "$build/bench/bench_poll_wire_ratio" 20 --scrape-ms 100 --idle-connections 100
+}
+
+bench_memorymetrics() { bench_memory --metrics 127.0.0.1:0; }
 
 for b in "${@:-poll net idle memory}"; do
   for one in $b; do "bench_$one"; done
