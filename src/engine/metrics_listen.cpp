@@ -1,5 +1,6 @@
 #include "engine/metrics_listen.h"
 
+#include <algorithm>
 #include <charconv>
 
 #if defined(_WIN32)
@@ -8,20 +9,12 @@
 #include <arpa/inet.h>
 #endif
 
+#include "link/settings_value.h"
+
 namespace brevik2::engine {
 namespace {
 
 constexpr int kMaxPort = 65535;
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
 
 std::optional<int> parsePort(std::string_view text) {
     int port = -1;
@@ -47,7 +40,9 @@ std::string MetricsListen::text() const {
 
 std::optional<MetricsListen> parseMetricsListen(std::string_view value, std::string& error) {
     error.clear();
-    const std::string_view text = trimmed(value);
+    const std::string trimmedValue = link::trimSettingsValue(value);
+    std::string_view text = trimmedValue;
+    text.remove_prefix(std::min(text.size(), text.find_first_not_of(" \t")));
     if (text.empty()) {
         return std::nullopt;
     }

@@ -80,9 +80,9 @@ protected:
         ASSERT_TRUE(exporter) << error;
         feeding.feed(exporter.get());
 
-        MonitorThread::Options engine;
-        engine.timeouts = link::SerialTimeouts{50, 10, 150, 4096, 300};
-        monitor = std::make_unique<MonitorThread>(settings, shared, feeding, engine);
+        // The instrument's own time-outs: a poll must not fail because the load of the clients
+        // slowed the simulated unit's answer.
+        monitor = std::make_unique<MonitorThread>(settings, shared, feeding);
         monitor->start();
         ASSERT_TRUE(recorder.waitForMessage(kStatusPollCompleted, kPollWait));
     }
@@ -173,14 +173,20 @@ TEST_F(MetricsEndpoint, HostileClientsDoNotHoldUpThePolls) {
     // 10,000 requests in a row, each answered with the metrics, while the unit is polled.
     const std::size_t pollsBefore = polls();
     int answered = 0;
+    std::string firstBad;
     for (int i = 0; i < 10000; ++i) {
         const auto response = httpGet(port(), "/metrics", kResponseWait);
-        answered += response && response->find("brevik2_online") != std::string::npos ? 1 : 0;
+        if (response && response->find("brevik2_online") != std::string::npos) {
+            ++answered;
+        } else if (firstBad.empty()) {
+            firstBad = response ? "request " + std::to_string(i) + ": " + response->substr(0, 200)
+                                : "request " + std::to_string(i) + ": no response";
+        }
     }
-    EXPECT_EQ(answered, 10000);
+    EXPECT_EQ(answered, 10000) << firstBad;
     EXPECT_TRUE(pollsGoOn(1));
     EXPECT_GT(polls(), pollsBefore + 1);
-    EXPECT_EQ(recorder.countText("error"), 0u);  // no poll failed
+    EXPECT_EQ(recorder.countText("error"), 0u) << "a poll failed";
 }
 
 TEST(MetricsStartup, ABadValueOrAPortInUseSaysWhyAndServesNothing) {

@@ -29,16 +29,8 @@ fail() {
   exit 1
 }
 
-# Waits up to $1 tenths of a second for the command after it to succeed.
-wait_for() {
-  local tenths=$1
-  shift
-  for _ in $(seq "$tenths"); do
-    if "$@"; then return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
+# shellcheck source=../support/wait_for.sh
+source "$(dirname "$0")/../support/wait_for.sh"
 
 # The value of an instant query's only sample, or nothing.
 query() {

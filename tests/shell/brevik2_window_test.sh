@@ -30,16 +30,8 @@ fail() {
   exit 1
 }
 
-# Waits up to $1 tenths of a second for the command after it to succeed.
-wait_for() {
-  local tenths=$1
-  shift
-  for _ in $(seq "$tenths"); do
-    if "$@"; then return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
+# shellcheck source=../support/wait_for.sh
+source "$(dirname "$0")/../support/wait_for.sh"
 
 # A screen of 1280 x 1024. The stored main window is too wide for it: the width falls back to
 # 600, and since its left plus the stored width runs off the screen, it is centred: left 340.

@@ -1,0 +1,11 @@
+# Sourced by the test scripts.
+# Waits up to $1 tenths of a second for the command after it to succeed.
+wait_for() {
+  local tenths=$1
+  shift
+  for _ in $(seq "$tenths"); do
+    if "$@"; then return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
