@@ -55,7 +55,7 @@ std::unique_ptr<MetricsExporter> MetricsExporter::start(const MetricsListen& lis
         std::move(exposer), std::move(metrics), ports.empty() ? listen.port : ports.front()));
 }
 
-MetricsExporter::MetricsExporter(std::unique_ptr<prometheus::Exposer> exposer,
+MetricsExporter::MetricsExporter(std::shared_ptr<prometheus::Exposer> exposer,
                                  std::shared_ptr<UnitMetrics> metrics, int port)
     : m_metrics(std::move(metrics)), m_exposer(std::move(exposer)), m_port(port) {}
 

@@ -43,11 +43,11 @@ public:
     int port() const { return m_port; }
 
 private:
-    MetricsExporter(std::unique_ptr<prometheus::Exposer> exposer,
+    MetricsExporter(std::shared_ptr<prometheus::Exposer> exposer,
                     std::shared_ptr<UnitMetrics> metrics, int port);
 
     std::shared_ptr<UnitMetrics> m_metrics;
-    std::unique_ptr<prometheus::Exposer> m_exposer;  // stopped first: declared last
+    std::shared_ptr<prometheus::Exposer> m_exposer;  // stopped first: declared last
     int m_port = 0;
 };
 
