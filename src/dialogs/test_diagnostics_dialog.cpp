@@ -1,5 +1,7 @@
 #include "dialogs/test_diagnostics_dialog.h"
 
+#include <optional>
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -40,9 +42,14 @@ QComboBox* makeList(const QStringList& entries, const QString& name, QWidget* pa
     return list;
 }
 
-std::string selectedEntry(const QComboBox* list) {
-    return list->currentIndex() < 0 ? std::string()
-                                    : list->itemText(list->currentIndex()).toStdString();
+// The entry the list's text names; an empty text is no entry chosen (""), any other text that
+// names no entry is nothing, so the previous entry is never sent in its place.
+std::optional<std::string> chosenEntry(const QComboBox* list) {
+    const QString text = list->currentText();
+    if (text.isEmpty() || list->findText(text, Qt::MatchExactly) >= 0) {
+        return text.toStdString();
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -65,6 +72,9 @@ TestDiagnosticsDialog::TestDiagnosticsDialog(DialogContext& context, QWidget* pa
     m_timeField->setMaxLength(kFieldChars);
     m_timeButton = makeButton(QStringLiteral("Start"), QStringLiteral("timeUpdating"), this);
     m_syncButton = makeButton(QStringLiteral("Enable"), QStringLiteral("ppsSync"), this);
+    m_message = new QLabel(this);
+    m_message->setObjectName(QStringLiteral("message"));
+    m_message->setWordWrap(true);
     m_results = new QListWidget(this);
     m_results->setObjectName(QStringLiteral("results"));
     m_results->setMinimumSize(360, 160);
@@ -101,6 +111,7 @@ TestDiagnosticsDialog::TestDiagnosticsDialog(DialogContext& context, QWidget* pa
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
+    layout->addWidget(m_message);
     layout->addWidget(m_results, 1);
     layout->addLayout(buttons);
 }
@@ -120,6 +131,7 @@ void TestDiagnosticsDialog::showEvent(QShowEvent* event) {
         m_syncSent = false;
         m_timeUpdating = false;
         m_results->clear();
+        m_message->clear();
     }
     LongLivedDialog::showEvent(event);
 }
@@ -172,8 +184,14 @@ void TestDiagnosticsDialog::setDds() {
     if (!testModeFree(engine::kTestMode2)) {
         return;
     }
+    const std::optional<std::string> chosen = chosenEntry(m_ddsList);
+    if (!chosen) {
+        m_message->setText(QStringLiteral("Not sent: choose the DDS setting from its list"));
+        return;
+    }
+    m_message->clear();
+    const std::string& entry = *chosen;
     auto& flags = m_context.shared.testModeFlags;
-    const std::string entry = selectedEntry(m_ddsList);
     flags.fetch_or(engine::kTestMode2, std::memory_order_acq_rel);
     if (!send("A02", ddsParameter(entry))) {
         return;
@@ -188,8 +206,14 @@ void TestDiagnosticsDialog::setGainDac() {
     if (!testModeFree(engine::kTestMode3)) {
         return;
     }
+    const std::optional<std::string> chosen = chosenEntry(m_gainList);
+    if (!chosen) {
+        m_message->setText(QStringLiteral("Not sent: choose the gain setting from its list"));
+        return;
+    }
+    m_message->clear();
+    const std::string& entry = *chosen;
     auto& flags = m_context.shared.testModeFlags;
-    const std::string entry = selectedEntry(m_gainList);
     flags.fetch_or(engine::kTestMode3, std::memory_order_acq_rel);
     if (!send("A03", gainParameter(entry))) {
         return;

@@ -6,6 +6,7 @@
 #include "dialogs/long_lived_dialog.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -56,6 +57,7 @@ private:
     QLineEdit* m_timeField = nullptr;
     QPushButton* m_timeButton = nullptr;
     QPushButton* m_syncButton = nullptr;
+    QLabel* m_message = nullptr;
     QListWidget* m_results = nullptr;
 
     bool m_test1Running = false;

@@ -166,6 +166,12 @@ UnitInitializationDialog::UnitInitializationDialog(DialogContext& context, QWidg
     right->addWidget(label("Restart Fault Level"), 4, 0);
     right->addWidget(m_restartFaultLevel, 4, 1);
     right->addWidget(m_buttons[kRestartFaultLevel], 4, 2);
+    // Refusals are said here: the status bar is overwritten by the monitor thread within a
+    // cycle, and this dialog covers it anyway.
+    m_message = new QLabel(this);
+    m_message->setObjectName(QStringLiteral("message"));
+    m_message->setWordWrap(true);
+    right->addWidget(m_message, 5, 0, 1, 3, Qt::AlignTop);
     right->setRowStretch(5, 1);
     right->addWidget(done, 6, 1, 1, 2, Qt::AlignRight);
 
@@ -233,6 +239,7 @@ void UnitInitializationDialog::fillForm() {
                                           ? QStringLiteral("On")
                                           : QStringLiteral("Off"));
 
+    m_message->clear();
     m_done.fill(false);
     for (int b = 0; b < kButtonCount; ++b) {
         m_buttons[b]->setText(QString::fromLatin1(kButtons[b].caption));
@@ -252,9 +259,7 @@ std::optional<std::string> UnitInitializationDialog::entryOf(const EntryList* li
         return entry->toStdString();
     }
     // Sending whatever text stands in the list would send a value the unit may not know.
-    if (m_context.statusText) {
-        m_context.statusText(QStringLiteral("Not sent: choose the %1 from its list").arg(name));
-    }
+    m_message->setText(QStringLiteral("Not sent: choose the %1 from its list").arg(name));
     return std::nullopt;
 }
 
@@ -322,6 +327,7 @@ void UnitInitializationDialog::press(Button button) {
         Result::Accepted) {
         return;  // dropped without a word, as any request made while another waits
     }
+    m_message->clear();
     m_done[button] = true;
     m_buttons[button]->setText(QString::fromLatin1(request.doneCaption));
 }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -67,6 +68,7 @@ private:
     EntryList* m_restartFaultLevel;
     std::array<QPushButton*, kButtonCount> m_buttons{};
     std::array<bool, kButtonCount> m_done{};
+    QLabel* m_message = nullptr;
 };
 
 }  // namespace brevik2::dialogs

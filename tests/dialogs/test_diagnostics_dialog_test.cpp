@@ -4,6 +4,7 @@
 #include "dialogs/test_diagnostics_dialog.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -61,6 +62,26 @@ private slots:
         QCOMPARE(dialog.findChild<QComboBox*>("ddsList")->currentText(), "1");
         QCOMPARE(dialog.findChild<QComboBox*>("gainList")->currentText(), "01h");
         QCOMPARE(dialog.findChild<QComboBox*>("gainList")->itemText(8), "AlignGainPot");
+    }
+
+    // Typed text that names no entry is refused in the dialog, never sent as the entry before.
+    void typedTextThatIsNoEntryIsRefused() {
+        MonitoredSimSession s;  // not started: nothing may reach the slot anyway
+        TestDiagnosticsDialog dialog(s.context);
+        dialog.show();
+        for (const char* list : {"ddsList", "gainList"}) {
+            dialog.findChild<QComboBox*>(list)->setEditText("7x");
+        }
+        for (const char* name : {"setDds", "setGainDac"}) {
+            button(dialog, name)->click();
+            QVERIFY(!s.shared.slot.isPending());
+            QCOMPARE(s.shared.testModeFlags.load(), 0u);
+            QVERIFY(dialog.findChild<QLabel*>("message")->text().startsWith("Not sent"));
+        }
+        chooseEntry(dialog, "ddsList", "3");
+        button(dialog, "setDds")->click();
+        QCOMPARE(QString::fromStdString(s.shared.slot.take().parameter), "3");
+        QVERIFY(dialog.findChild<QLabel*>("message")->text().isEmpty());
     }
 
     void resultListKeepsTheNewestLines() {
