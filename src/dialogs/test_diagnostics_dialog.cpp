@@ -181,45 +181,34 @@ void TestDiagnosticsDialog::test1() {
 }
 
 void TestDiagnosticsDialog::setDds() {
-    if (!testModeFree(engine::kTestMode2)) {
-        return;
-    }
-    const std::optional<std::string> chosen = chosenEntry(m_ddsList);
-    if (!chosen) {
-        m_message->setText(QStringLiteral("Not sent: choose the DDS setting from its list"));
-        return;
-    }
-    m_message->clear();
-    const std::string& entry = *chosen;
-    auto& flags = m_context.shared.testModeFlags;
-    flags.fetch_or(engine::kTestMode2, std::memory_order_acq_rel);
-    if (!send("A02", ddsParameter(entry))) {
-        return;
-    }
-    if (entry.empty() || entry.front() == 'E') {
-        m_ddsButton->setText(QStringLiteral("Done"));
-        flags.fetch_or(engine::kTestModesEnd, std::memory_order_acq_rel);
-    }
+    listTest(m_ddsList, "DDS setting", engine::kTestMode2, "A02", ddsParameter, m_ddsButton);
 }
 
 void TestDiagnosticsDialog::setGainDac() {
-    if (!testModeFree(engine::kTestMode3)) {
+    listTest(m_gainList, "gain setting", engine::kTestMode3, "A03", gainParameter, m_gainButton);
+}
+
+void TestDiagnosticsDialog::listTest(const QComboBox* list, const char* what, std::uint32_t mode,
+                                     const char* code, std::string (*parameter)(std::string_view),
+                                     QPushButton* button) {
+    if (!testModeFree(mode)) {
         return;
     }
-    const std::optional<std::string> chosen = chosenEntry(m_gainList);
+    const std::optional<std::string> chosen = chosenEntry(list);
     if (!chosen) {
-        m_message->setText(QStringLiteral("Not sent: choose the gain setting from its list"));
+        m_message->setText(
+            QStringLiteral("Not sent: choose the %1 from its list").arg(QLatin1String(what)));
         return;
     }
     m_message->clear();
     const std::string& entry = *chosen;
     auto& flags = m_context.shared.testModeFlags;
-    flags.fetch_or(engine::kTestMode3, std::memory_order_acq_rel);
-    if (!send("A03", gainParameter(entry))) {
+    flags.fetch_or(mode, std::memory_order_acq_rel);
+    if (!send(code, parameter(entry))) {
         return;
     }
     if (entry.empty() || entry.front() == 'E') {
-        m_gainButton->setText(QStringLiteral("Done"));
+        button->setText(QStringLiteral("Done"));
         flags.fetch_or(engine::kTestModesEnd, std::memory_order_acq_rel);
     }
 }

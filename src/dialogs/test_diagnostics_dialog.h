@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "dialogs/dialog_context.h"
 #include "dialogs/long_lived_dialog.h"
@@ -46,6 +48,9 @@ private:
     // True when the request went into the slot.
     bool send(const char* code, const std::string& parameter);
     // True when nothing is pending and no test mode flag but allowedBit is set.
+    // Test 2 or 3: the list's entry sent with its parameter, or a refusal in the dialog.
+    void listTest(const QComboBox* list, const char* what, std::uint32_t mode, const char* code,
+                  std::string (*parameter)(std::string_view), QPushButton* button);
     bool testModeFree(std::uint32_t allowedBit) const;
 
     DialogContext& m_context;
