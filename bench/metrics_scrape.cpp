@@ -37,6 +37,8 @@ int main(int argc, char** argv) {
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, keep);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
     curl_easy_setopt(curl, CURLOPT_TIMEOUT, 10L);
+    // The endpoint closes every connection after its answer.
+    curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
 
     std::vector<double> ms;
     std::size_t bytes = 0;

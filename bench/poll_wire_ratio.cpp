@@ -74,6 +74,8 @@ private:
         curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, discard);
         curl_easy_setopt(curl, CURLOPT_TIMEOUT, 10L);
+        // The endpoint closes every connection after its answer.
+        curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
         auto next = std::chrono::steady_clock::now();
         while (!m_stop) {
             (curl_easy_perform(curl) == CURLE_OK ? m_scrapes : m_failures)++;
