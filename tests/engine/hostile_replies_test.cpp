@@ -497,17 +497,19 @@ INSTANTIATE_TEST_SUITE_P(Readers, RepliesOfEverySize,
                              return std::string(info.param.name);
                          });
 
-// ---- a reply dripping in one byte per 90 ms, just under the 100 ms interval time-out
+// ---- a reply dripping in one byte at a time, under the 100 ms interval time-out
+// 40 ms a byte leaves 60 ms for scheduling on a loaded machine; 90 ms did not, and a late byte
+// ended the read at its interval time-out instead.
 
 // A status reply read by length still ends at the read's total time-out, 1000 + 10 ms a byte:
-// 3.5 s for the 250 bytes of "D*1".
+// 3.5 s for the 250 bytes of "D*1", long before the drip (10 s at 40 ms a byte) is through.
 TEST_F(HostileUnit, AFixedReadOfADripEndsAtItsTotalTimeOut) {
     start(
         [this](const std::string& code, const std::string&, int before) -> std::optional<Answer> {
             if (code == "D*1" && before >= 1 && !flag) {
                 flaggedAt = Clock::now();
                 flag = true;
-                return Answer{everyByteValue(400, false), 90ms};
+                return Answer{everyByteValue(400, false), 40ms};
             }
             return std::nullopt;
         },
@@ -522,12 +524,12 @@ TEST_F(HostileUnit, AFixedReadOfADripEndsAtItsTotalTimeOut) {
 }
 
 // A reply read until ETX takes a byte as long as bytes keep coming, up to its limit (32000
-// bytes here, 48 minutes at this pace): only the stop ends it early, and at once.
+// bytes here, 21 minutes at this pace): only the stop ends it early, and at once.
 TEST_F(HostileUnit, AStopEndsAReadUntilETXOfADripAtOnce) {
     start(
         [](const std::string& code, const std::string&, int) -> std::optional<Answer> {
             if (code == "A14") {
-                return Answer{everyByteValue(40000, true), 90ms};
+                return Answer{everyByteValue(40000, true), 40ms};
             }
             return std::nullopt;
         },
