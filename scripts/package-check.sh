@@ -58,7 +58,8 @@ in_root sh -c "cd /tmp && apt-get install -y -qq --no-install-recommends ./$(bas
 in_root dpkg -L brevik2 >"$work/files"
 for f in /usr/bin/Brevik2 /usr/bin/brevik2-monitor /usr/bin/brevik2-sim \
   /usr/share/man/man1/brevik2-monitor.1.gz /usr/share/man/man5/brevik2.ini.5.gz \
-  /usr/share/applications/brevik2.desktop "/usr/lib/systemd/system/brevik2-monitor@.service"; do
+  /usr/share/applications/brevik2.desktop "/usr/lib/systemd/system/brevik2-monitor@.service" \
+  /usr/share/brevik2/prometheus/brevik2-rules.yml; do
   grep -qx "$f" "$work/files" || fail "the package lacks $f"
 done
 missing="$(in_root sh -c 'ldd /usr/bin/Brevik2 /usr/bin/brevik2-monitor /usr/bin/brevik2-sim' | grep 'not found' || true)"
