@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     const auto options = parseConsoleOptions({argv + 1, argv + argc}, error);
     if (!options) {
         std::cerr << "brevik2-monitor: " << error << '\n' << kConsoleUsage;
-        return 2;
+        return kExitUsage;
     }
     if (options->help) {
         std::cout << kConsoleUsage << kConsoleHelp;

@@ -3,13 +3,12 @@
 #include <ostream>
 #include <string_view>
 
-#include "console/console_reporter.h"
 #include "engine/metrics_exporter.h"
-#include "engine/monitor_shared_state.h"
 #include "engine/reply_lines.h"
+#include "engine/station.h"
 #include "engine/status_message.h"
+#include "engine/task_queue.h"
 #include "link/command_catalogue.h"
-#include "link/settings_defaults.h"
 #include "link/settings_file.h"
 #include "link/settings_location.h"
 
@@ -19,6 +18,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr std::string_view kOnlinePrefix = "Unit online             Status = ";
+// The status reply's length as the contact attempt reads it, rounded up.
+constexpr int kStatusReplyBytes = 128;
+constexpr int kContactAttempts = 6;
 
 // Says so when the settings file cannot be read or written; the program goes on with the
 // fallbacks either way. Nothing is written to find out: operators keep the file by hand.
@@ -30,6 +32,10 @@ void checkSettingsAccess(const link::SettingsFile& settings, std::ostream& err) 
     }
 }
 
+std::string requestName(const ConsoleOptions::Request& request) {
+    return request.parameter.empty() ? request.code : request.code + " " + request.parameter;
+}
+
 }  // namespace
 
 ConsoleMonitor::ConsoleMonitor(ConsoleOptions options, std::ostream& out, std::ostream& err,
@@ -39,32 +45,35 @@ ConsoleMonitor::ConsoleMonitor(ConsoleOptions options, std::ostream& out, std::o
       m_err(err),
       m_engineOptions(std::move(engineOptions)) {}
 
-int ConsoleMonitor::run(const std::atomic<bool>& interrupted) {
-    const link::SettingsFile settings(m_options.settingsPath.empty()
-                                          ? link::locateSettingsFile()
-                                          : std::filesystem::path(m_options.settingsPath));
-    link::applyStartupDefaults(settings);
-    checkSettingsAccess(settings, m_err);
+std::chrono::milliseconds ConsoleMonitor::requestBound(const engine::MonitorThread::Options& o) {
+    const auto& t = o.timeouts;
+    const auto attempt =
+        o.cycle + std::chrono::milliseconds(t.readTotalConstantMs +
+                                            t.readTotalMultiplierMs * kStatusReplyBytes);
+    return kContactAttempts * attempt + std::chrono::milliseconds(t.drainLimitMs);
+}
 
-    engine::MonitorSharedState shared;
-    shared.samplingInterval.store(engine::readSamplingInterval(settings));
-    ConsoleReporter reporter(shared);
-    shared.scanRequest.store(m_options.scan, std::memory_order_release);
-    engine::MonitorThread monitor(settings, shared, reporter, m_engineOptions);
-    monitor.start();
+int ConsoleMonitor::run(const std::atomic<bool>& interrupted) {
+    engine::TaskQueue queue;
+    engine::Station station(
+        m_options.settingsPath.empty() ? link::locateSettingsFile()
+                                       : std::filesystem::path(m_options.settingsPath),
+        [&queue](engine::Station::Task task) { queue.post(std::move(task)); }, m_engineOptions);
+    checkSettingsAccess(station.settings(), m_err);
 
     // A metrics endpoint that cannot start is reported, and monitoring goes on without it.
     engine::MetricsStartup metrics = engine::startMetricsEndpoint(
         m_options.metricsListen ? *m_options.metricsListen
-                                : settings.readString("MetricsListen", ""),
-        {[&shared] { return shared.online.load(std::memory_order_acquire); },
-         [&shared] { return shared.samplingInterval.load(std::memory_order_acquire); }});
+                                : station.settings().readString("MetricsListen", ""),
+        {[&station] { return station.online(); },
+         [&station] { return station.samplingInterval(); }});
 
-    const auto started = Clock::now();
     const bool timed = m_options.polls || m_options.seconds;
     const bool stopAfterRequests = !m_options.requests.empty() && !timed;
     const bool stopAfterScan = m_options.scan && !timed && m_options.requests.empty();
-    int exitStatus = 0;
+    const auto bound = requestBound(m_engineOptions);
+    int exitStatus = kExitDone;
+    bool finished = false;
     long pollsDone = 0;
     std::size_t nextRequest = 0;
     bool awaiting = false;
@@ -82,75 +91,94 @@ int ConsoleMonitor::run(const std::atomic<bool>& interrupted) {
         }
     }
 
-    while (!interrupted.load()) {
-        if (m_options.seconds &&
-            std::chrono::duration<double>(Clock::now() - started).count() >= *m_options.seconds) {
-            break;
-        }
-        if (!awaiting && nextRequest < m_options.requests.size() &&
-            shared.online.load(std::memory_order_acquire)) {
-            const auto& request = m_options.requests[nextRequest];
-            if (link::queueRequest(shared.slot, request.code, request.parameter,
-                                   engine::kStatusCommandAnswered) ==
-                link::PendingRequestSlot::FillResult::Accepted) {
-                awaiting = true;
-            }
-        }
-        const auto event = reporter.next(std::chrono::milliseconds(100));
-        if (!event) {
-            continue;
-        }
+    const auto textSubscription = station.onStatusText([&](std::string_view text) {
         if (metrics.exporter) {
-            if (event->isMessage) {
-                metrics.exporter->statusMessage(event->message);
-            } else {
-                metrics.exporter->statusText(event->text);
-            }
+            metrics.exporter->statusText(text);
         }
-        if (!event->isMessage) {
-            // The online text comes every cycle; print it only when it says something new.
-            const bool repeat = event->text.starts_with(kOnlinePrefix) && event->text == lastStatus;
-            if (!repeat) {
-                print("status: ", event->text);
-            }
-            lastStatus = event->text;
-            continue;
+        // The online text comes every cycle; print it only when it says something new.
+        const bool repeat = text.starts_with(kOnlinePrefix) && text == lastStatus;
+        if (!repeat) {
+            print("status: ", text);
         }
-        const engine::StatusMessage& message = event->message;
-        if (message.code != engine::kStatusNothing) {
-            print("message: ", std::to_string(message.code));
+        lastStatus = text;
+    });
+    const auto messageSubscription = station.onStatusMessage([&](const engine::StatusMessage& m) {
+        if (metrics.exporter) {
+            metrics.exporter->statusMessage(m);
         }
-        if (stopAfterScan && (message.code == engine::kStatusScanFound ||
-                              message.code == engine::kStatusScanNotFound)) {
-            exitStatus = message.code == engine::kStatusScanFound ? 0 : 1;
-            break;
+        if (m.code != engine::kStatusNothing) {
+            print("message: ", std::to_string(m.code));
         }
-        if (message.code == engine::kStatusEventLogRetrieved) {
-            shared.eventTableRetrieved.store(false, std::memory_order_release);
+        if (m.code == engine::kStatusEventLogRetrieved) {
+            station.eventTableTaken();
         }
-        if (awaiting && !event->requestPendingAtPost) {
-            // The cycle that ran the request posts its completion code, or another code when
-            // the exchange failed.
-            if (message.code == engine::kStatusCommandAnswered) {
-                const auto* row = link::findCommand(m_options.requests[nextRequest].code);
-                for (const auto& line : engine::splitReplyLines(message.reply, row->replyLimit)) {
-                    print("reply: ", line);
-                }
-            }
-            awaiting = false;
-            ++nextRequest;
-            if (stopAfterRequests && nextRequest == m_options.requests.size()) {
-                break;
-            }
-        }
-        if (message.code == engine::kStatusPollCompleted && m_options.polls &&
+        if (m.code == engine::kStatusPollCompleted && m_options.polls &&
             ++pollsDone >= *m_options.polls) {
+            finished = true;
+        }
+    });
+    if (m_options.scan) {
+        station.scan([&](int code) {
+            if (stopAfterScan && code != engine::kStatusScanTrial) {
+                exitStatus = code == engine::kStatusScanFound ? kExitDone : kExitScanNotFound;
+                finished = true;
+            }
+        });
+    }
+    auto onDone = [&](const engine::RequestOutcome& outcome) {
+        const auto& request = m_options.requests[nextRequest];
+        if (outcome.completed) {
+            const auto* row = link::findCommand(request.code);
+            for (const auto& line : engine::splitReplyLines(outcome.reply, row->replyLimit)) {
+                print("reply: ", line);
+            }
+        } else {
+            m_err << "brevik2-monitor: request \"" << requestName(request)
+                  << "\" failed: " << outcome.failure << '\n';
+            m_err.flush();
+            exitStatus = kExitRequestNotDone;
+        }
+        awaiting = false;
+        ++nextRequest;
+        if (stopAfterRequests && nextRequest == m_options.requests.size()) {
+            finished = true;
+        }
+    };
+
+    station.start();
+    const auto started = Clock::now();
+    auto lastProgress = started;
+    while (!interrupted.load() && !finished) {
+        const auto now = Clock::now();
+        if (m_options.seconds &&
+            std::chrono::duration<double>(now - started).count() >= *m_options.seconds) {
             break;
         }
+        if (stopAfterRequests && !m_options.seconds && now - lastProgress >= bound) {
+            break;
+        }
+        if (!awaiting && nextRequest < m_options.requests.size() && station.online()) {
+            const auto& request = m_options.requests[nextRequest];
+            awaiting = station.request(request.code, request.parameter,
+                                       {engine::kStatusCommandAnswered, 0}, [&](const auto& o) {
+                                           onDone(o);
+                                           lastProgress = Clock::now();
+                                       }) == link::PendingRequestSlot::FillResult::Accepted;
+        }
+        queue.runNext(std::chrono::milliseconds(100));
     }
 
-    shared.shuttingDown.store(true, std::memory_order_release);
-    monitor.stop();
+    if (!station.stop()) {
+        m_err << "brevik2-monitor: the monitor thread did not stop\n";
+        m_err.flush();
+        return kExitMonitorStuck;
+    }
+    for (std::size_t i = nextRequest; i < m_options.requests.size(); ++i) {
+        m_err << "brevik2-monitor: request \"" << requestName(m_options.requests[i])
+              << "\" not sent: the unit did not come online\n";
+        exitStatus = kExitRequestNotDone;
+    }
+    m_err.flush();
     return exitStatus;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <iosfwd>
 
 #include "console/console_options.h"
@@ -8,12 +9,22 @@
 
 namespace brevik2::console {
 
+// Exit statuses of brevik2-monitor.
+enum ConsoleExitStatus : int {
+    kExitDone = 0,
+    kExitScanNotFound = 1,                         // --scan alone found no unit
+    kExitUsage = 2,                                // a mistake on the command line
+    kExitRequestNotDone = 3,                       // a requested exchange failed or was never sent
+    kExitMonitorStuck = engine::kStuckExitStatus,  // the monitor thread did not stop in time
+};
+
 // brevik2-monitor: the monitoring engine without a window. It prints one line per status text
 // ("status: ..."), per non-zero status message ("message: N") and per line of a request's reply
 // ("reply: ..."), flushing each, and stops after the polls, the seconds or the requests asked
-// for, or when interrupted.
+// for, or when interrupted. A request that fails or is never sent gets a line on the error
+// stream naming it.
 //
-// Thread safety: run() on one thread; the engine's reports reach it through a queue.
+// Thread safety: run() on one thread; the station delivers the engine's reports onto it.
 class ConsoleMonitor {
 public:
     ConsoleMonitor(ConsoleOptions options, std::ostream& out, std::ostream& err,
@@ -21,6 +32,11 @@ public:
 
     // Runs until a stop condition or until interrupted becomes true; returns the exit status.
     int run(const std::atomic<bool>& interrupted);
+
+    // How long a run with requests and without --seconds waits for the next request to finish
+    // before it gives up: six contact attempts on a silent unit (each a cycle and the read
+    // time-out of a status reply) and one reset's drain. About 17 s with the unit's time-outs.
+    static std::chrono::milliseconds requestBound(const engine::MonitorThread::Options& options);
 
 private:
     ConsoleOptions m_options;

@@ -6,13 +6,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "engine/monitor_shared_state.h"
 #include "engine/reply_lines.h"
+#include "engine/station.h"
 #include "engine/status_message.h"
 #include "link/command_catalogue.h"
 
@@ -177,8 +178,13 @@ void CommandDialog::sendCommand() {
     const std::string parameter =
         row.takesParameter() ? m_parameter->text().left(kParameterChars).toLatin1().toStdString()
                              : std::string();
-    const auto result = link::queueRequest(m_context.shared.slot, row.code, parameter,
-                                           engine::kStatusCommandAnswered);
+    const auto result =
+        m_context.station.request(row.code, parameter, {engine::kStatusCommandAnswered, 0},
+                                  [self = QPointer(this)](const engine::RequestOutcome& outcome) {
+                                      if (self && outcome.completed && self->dialogOpen()) {
+                                          self->showReply(outcome.reply);
+                                      }
+                                  });
     if (result == link::PendingRequestSlot::FillResult::Accepted) {
         m_replyLimit = row.replyLimit;
     }

@@ -15,8 +15,8 @@ namespace brevik2::dialogs {
 // Sends any of the catalogued instrument commands by hand and keeps a transcript of the request
 // lines sent and the reply lines that came back, for as long as the dialog stays open.
 //
-// Thread safety: user-interface thread only. showReply() is the main frame's call on status
-// code 17 while the dialog is open.
+// Thread safety: user-interface thread only. showReply() runs when the station delivers a sent
+// command's reply onto that thread while the dialog is open.
 class CommandDialog : public LongLivedDialog {
     Q_OBJECT
 public:

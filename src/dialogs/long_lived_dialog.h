@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QDialog>
+#include <QHideEvent>
+#include <QShowEvent>
 
 namespace brevik2::dialogs {
 
 // A dialog created once at program start and shown modally many times. Its dialog-open flag is
-// 1 only while it is shown; the main frame tests it before routing a status message to it.
+// 1 only while it is shown; replies and test lines reach it only then.
 class LongLivedDialog : public QDialog {
     Q_OBJECT
 public:
@@ -13,12 +15,20 @@ public:
 
     bool dialogOpen() const { return m_dialogOpen; }
 
-    // Shows the dialog modally with the dialog-open flag set around it.
-    int showModal() {
+    int showModal() { return exec(); }
+
+protected:
+    void showEvent(QShowEvent* event) override {
         m_dialogOpen = true;
-        const int result = exec();
-        m_dialogOpen = false;
-        return result;
+        QDialog::showEvent(event);
+    }
+
+    void hideEvent(QHideEvent* event) override {
+        // A minimised window is hidden for a while, not closed.
+        if (!event->spontaneous()) {
+            m_dialogOpen = false;
+        }
+        QDialog::hideEvent(event);
     }
 
 private:

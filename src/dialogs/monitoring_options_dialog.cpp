@@ -10,7 +10,7 @@
 #include "dialogs/dialog_context.h"
 #include "dialogs/field_text.h"
 #include "dialogs/user_prompts.h"
-#include "engine/monitor_shared_state.h"
+#include "engine/station.h"
 #include "link/settings_file.h"
 #include "link/settings_value.h"
 
@@ -73,12 +73,10 @@ MonitoringOptionsDialog::MonitoringOptionsDialog(DialogContext& context, QWidget
     ok->setDefault(true);
 
     // clicked, not toggled: loading the stored state must leave the running flags alone.
-    connect(m_enableMonitoring, &QCheckBox::clicked, this, [this](bool checked) {
-        m_context.shared.monitoringEnabled.store(checked, std::memory_order_release);
-    });
-    connect(m_createDataFile, &QCheckBox::clicked, this, [this](bool checked) {
-        m_context.shared.recordDataFile.store(checked, std::memory_order_release);
-    });
+    connect(m_enableMonitoring, &QCheckBox::clicked, this,
+            [this](bool checked) { m_context.station.setMonitoringEnabled(checked); });
+    connect(m_createDataFile, &QCheckBox::clicked, this,
+            [this](bool checked) { m_context.station.setRecordDataFile(checked); });
     connect(browse, &QPushButton::clicked, this, &MonitoringOptionsDialog::browse);
     connect(ok, &QPushButton::clicked, this, &MonitoringOptionsDialog::store);
 
@@ -137,7 +135,7 @@ void MonitoringOptionsDialog::store() {
     const int seconds = leadingInteger(interval);
     if (seconds > 0 && seconds < 100000) {
         settings.writeString(kSamplingInterval, interval);
-        m_context.shared.samplingInterval.store(seconds, std::memory_order_release);
+        m_context.station.setSamplingInterval(seconds);
     }
 
     settings.writeString(kDirectory, fieldText(m_outputDirectory));

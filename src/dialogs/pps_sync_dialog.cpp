@@ -2,11 +2,13 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <string_view>
 
-#include "engine/monitor_shared_state.h"
+#include "dialogs/user_prompts.h"
+#include "engine/station.h"
 #include "engine/status_message.h"
 
 namespace brevik2::dialogs {
@@ -48,10 +50,17 @@ PpsSyncDialog::PpsSyncDialog(DialogContext& context, QWidget* parent)
 
 void PpsSyncDialog::sync() {
     // While another request waits the dialog stays open, so Sync can be pressed again.
-    if (m_context.shared.slot.isPending()) {
+    if (m_context.station.requestPending()) {
         return;
     }
-    if (m_context.shared.slot.fill("W22", "", kReplyLimit, engine::kStatusSyncAnswered) ==
+    QPointer<QWidget> frame = parentWidget();
+    auto onDone = [&prompts = m_context.prompts, frame](const engine::RequestOutcome& outcome) {
+        if (outcome.completed) {
+            prompts.information(frame, QStringLiteral("Command Status"),
+                                syncResultText(outcome.reply));
+        }
+    };
+    if (m_context.station.request("W22", "", {engine::kStatusSyncAnswered, kReplyLimit}, onDone) ==
         link::PendingRequestSlot::FillResult::Accepted) {
         accept();
     }

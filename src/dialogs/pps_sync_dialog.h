@@ -9,7 +9,8 @@
 namespace brevik2::dialogs {
 
 // Tells the operator how to attach an external 1 PPS source and sends the sync command. The
-// main frame shows the unit's answer (status code 22) with syncResultText().
+// unit's answer is shown with syncResultText() over the main window once it comes, after the
+// dialog has closed.
 //
 // Thread safety: user-interface thread only.
 class PpsSyncDialog : public LongLivedDialog {

@@ -4,7 +4,7 @@
 #include <QVBoxLayout>
 
 #include "dialogs/dialog_context.h"
-#include "engine/monitor_shared_state.h"
+#include "engine/station.h"
 
 namespace brevik2::dialogs {
 
@@ -27,7 +27,7 @@ void ScanningDialog::endScanning() {
 }
 
 void ScanningDialog::reject() {
-    m_context.shared.scanRequest.store(false, std::memory_order_release);
+    m_context.station.cancelScan();
     QDialog::reject();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QPointer>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
@@ -9,7 +10,9 @@
 #include "dialogs/dialog_context.h"
 #include "dialogs/entry_list.h"
 #include "dialogs/scanning_dialog.h"
-#include "engine/monitor_shared_state.h"
+#include "dialogs/user_prompts.h"
+#include "engine/station.h"
+#include "engine/status_message.h"
 #include "link/network_port_name.h"
 #include "link/port_name.h"
 #include "link/serial_device_list.h"
@@ -136,8 +139,18 @@ void SerialSetupDialog::reloadFromSettings() {
     }
 }
 
-void SerialSetupDialog::endScanning() {
+void SerialSetupDialog::scanStep(int code) {
+    if (dialogOpen()) {
+        reloadFromSettings();
+    }
+    if (code == engine::kStatusScanTrial) {
+        return;
+    }
     m_scanning->endScanning();
+    m_context.prompts.information(parentWidget(), QStringLiteral("Scan Status"),
+                                  code == engine::kStatusScanFound
+                                      ? QStringLiteral("Cesium instrument located...")
+                                      : QStringLiteral("Cesium instrument not detected..."));
 }
 
 void SerialSetupDialog::store() {
@@ -154,12 +167,16 @@ void SerialSetupDialog::store() {
             m_context.settings.writeString(item.key, entry->toStdString());
         }
     }
-    m_context.shared.portReconfigure.store(true, std::memory_order_release);
+    m_context.station.reconfigurePort();
     accept();
 }
 
 void SerialSetupDialog::detect() {
-    m_context.shared.scanRequest.store(true, std::memory_order_release);
+    m_context.station.scan([self = QPointer(this)](int code) {
+        if (self) {
+            self->scanStep(code);
+        }
+    });
     m_scanning->exec();
     // The scan's last status message reloads the lists as well; after a cancel it may still be
     // on its way, and the file already holds the last combination tried.

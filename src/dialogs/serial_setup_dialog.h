@@ -14,8 +14,8 @@ class ScanningDialog;
 // the chosen entries and asks the thread to reopen the port; Detect asks it to search for the
 // unit while the "Scanning ..." dialog is shown. The dialog never touches the port.
 //
-// Thread safety: user-interface thread only. The monitor thread reaches it only through status
-// messages that the main frame routes here (reloadFromSettings, endScanning).
+// Thread safety: user-interface thread only. The scan's steps reach it through the station,
+// delivered onto that thread.
 class SerialSetupDialog : public LongLivedDialog {
     Q_OBJECT
 public:
@@ -23,11 +23,12 @@ public:
     ~SerialSetupDialog() override;
 
     // Selects in each list the entry the settings file names; a list whose stored value names
-    // no entry keeps its selection. The scan's codes 19, 20 and 21 call it while it is shown.
+    // no entry keeps its selection. Each step of the scan calls it while the dialog is shown.
     void reloadFromSettings();
 
-    // Closes the "Scanning ..." dialog when the scan has ended (codes 20 and 21).
-    void endScanning();
+    // One step of the scan Detect started: code 19 (a trial), 20 (found) or 21 (not found). The
+    // last two close the "Scanning ..." dialog and say how the scan ended.
+    void scanStep(int code);
 
 protected:
     void showEvent(QShowEvent* event) override;

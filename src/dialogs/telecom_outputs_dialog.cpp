@@ -7,11 +7,12 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "engine/monitor_shared_state.h"
+#include "engine/station.h"
 #include "engine/status_message.h"
 #include "engine/status_records.h"
 #include "link/command_catalogue.h"
@@ -328,7 +329,7 @@ void TelecomOutputsDialog::sendGroup(Group group) {
     }
     m_message->clear();
     // A single Send wants no answer; a request already pending makes the slot drop it.
-    link::queueRequest(m_context.shared.slot, codeFor(group), *parameter, engine::kStatusNothing);
+    m_context.station.request(codeFor(group), *parameter, {});
 }
 
 void TelecomOutputsDialog::applyAll() {
@@ -382,9 +383,26 @@ void TelecomOutputsDialog::advance() {
         return;
     }
     const bool last = m_applyStep == 4;
-    const auto result =
-        link::queueRequest(m_context.shared.slot, codeFor(group), *parameter,
-                           last ? engine::kStatusNothing : engine::kStatusTelecomAnswered);
+    engine::Station::OnDone onDone;
+    if (!last) {
+        onDone = [self = QPointer(this)](const engine::RequestOutcome& outcome) {
+            if (!self) {
+                return;
+            }
+            if (!outcome.completed) {
+                // Without an answer the next step would wait for ever: end here instead.
+                self->m_message->setText(
+                    QStringLiteral("Apply All stopped: the unit did not answer. Press Apply All "
+                                   "again."));
+                self->endApplyAll();
+            } else if (self->dialogOpen()) {
+                self->advanceApplyAll();
+            }
+        };
+    }
+    const auto result = m_context.station.request(
+        codeFor(group), *parameter,
+        {last ? engine::kStatusNothing : engine::kStatusTelecomAnswered, 0}, std::move(onDone));
     if (result != link::PendingRequestSlot::FillResult::Accepted) {
         // A dropped step would never be answered: end here so Apply All can be pressed again.
         m_message->setText(

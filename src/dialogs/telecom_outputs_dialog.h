@@ -19,8 +19,8 @@ namespace brevik2::dialogs {
 // shows what the unit last reported, sends one group with its Send button or all four, one
 // after another, with Apply All.
 //
-// Thread safety: user-interface thread only. advanceApplyAll() is the main frame's call on
-// status code 18 while the dialog is open.
+// Thread safety: user-interface thread only. Apply All advances when the station delivers the
+// outcome of each step onto that thread.
 class TelecomOutputsDialog : public LongLivedDialog {
     Q_OBJECT
 public:

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShowEvent>
@@ -15,7 +16,7 @@
 #include <QVBoxLayout>
 
 #include "dialogs/diagnostics_parameters.h"
-#include "engine/monitor_shared_state.h"
+#include "engine/station.h"
 #include "engine/status_message.h"
 
 namespace brevik2::dialogs {
@@ -55,7 +56,13 @@ std::optional<std::string> chosenEntry(const QComboBox* list) {
 }  // namespace
 
 TestDiagnosticsDialog::TestDiagnosticsDialog(DialogContext& context, QWidget* parent)
-    : LongLivedDialog(parent), m_context(context) {
+    : LongLivedDialog(parent),
+      m_context(context),
+      m_testLines(context.station.onStatusMessage([this](const engine::StatusMessage& message) {
+          if (message.code == engine::kStatusTestModeLine && dialogOpen()) {
+              addResultLine(message.reply);
+          }
+      })) {
     setWindowTitle(QStringLiteral("Test and Diagnostics"));
 
     m_test1Button = makeButton(QStringLiteral("Start Test"), QStringLiteral("test1"), this);
@@ -138,33 +145,37 @@ void TestDiagnosticsDialog::showEvent(QShowEvent* event) {
 
 void TestDiagnosticsDialog::done(int result) {
     // Close, Escape and the close box all end a running test mode, so polling resumes.
-    if (m_context.shared.testModeFlags.load(std::memory_order_acquire) != 0) {
-        m_context.shared.testModeFlags.fetch_or(engine::kTestModesEnd, std::memory_order_acq_rel);
+    if (m_context.station.testModes() != 0) {
+        m_context.station.endTestModes();
     }
     LongLivedDialog::done(result);
 }
 
 bool TestDiagnosticsDialog::send(const char* code, const std::string& parameter) {
-    return m_context.shared.slot.fill(code, parameter, kReplyLimit,
-                                      engine::kStatusTestRequestAnswered) ==
-           link::PendingRequestSlot::FillResult::Accepted;
+    auto onDone = [self = QPointer(this)](const engine::RequestOutcome& outcome) {
+        if (self && outcome.completed && self->dialogOpen()) {
+            self->addResultLine(outcome.reply);
+        }
+    };
+    return m_context.station.request(code, parameter,
+                                     {engine::kStatusTestRequestAnswered, kReplyLimit},
+                                     onDone) == link::PendingRequestSlot::FillResult::Accepted;
 }
 
 bool TestDiagnosticsDialog::testModeFree(std::uint32_t allowedBit) const {
-    if (m_context.shared.slot.isPending()) {
+    if (m_context.station.requestPending()) {
         return false;
     }
-    const std::uint32_t flags = m_context.shared.testModeFlags.load(std::memory_order_acquire);
-    return (flags & ~allowedBit) == 0;
+    return (m_context.station.testModes() & ~allowedBit) == 0;
 }
 
 void TestDiagnosticsDialog::test1() {
     if (!testModeFree(engine::kTestMode1)) {
         return;
     }
-    auto& flags = m_context.shared.testModeFlags;
+    engine::Station& station = m_context.station;
     if (!m_test1Running) {
-        flags.fetch_or(engine::kTestMode1, std::memory_order_acq_rel);
+        station.startTestMode(engine::kTestMode1);
         if (!send("A01", "1")) {
             return;
         }
@@ -176,7 +187,7 @@ void TestDiagnosticsDialog::test1() {
         }
         m_test1Running = false;
         m_test1Button->setText(QStringLiteral("Done"));
-        flags.fetch_or(engine::kTestModesEnd, std::memory_order_acq_rel);
+        station.endTestModes();
     }
 }
 
@@ -202,19 +213,19 @@ void TestDiagnosticsDialog::listTest(const QComboBox* list, const char* what, st
     }
     m_message->clear();
     const std::string& entry = *chosen;
-    auto& flags = m_context.shared.testModeFlags;
-    flags.fetch_or(mode, std::memory_order_acq_rel);
+    engine::Station& station = m_context.station;
+    station.startTestMode(mode);
     if (!send(code, parameter(entry))) {
         return;
     }
     if (entry.empty() || entry.front() == 'E') {
         button->setText(QStringLiteral("Done"));
-        flags.fetch_or(engine::kTestModesEnd, std::memory_order_acq_rel);
+        station.endTestModes();
     }
 }
 
 void TestDiagnosticsDialog::timeUpdating() {
-    if (m_context.shared.slot.isPending()) {
+    if (m_context.station.requestPending()) {
         return;
     }
     if (!m_timeUpdating) {
@@ -234,7 +245,7 @@ void TestDiagnosticsDialog::timeUpdating() {
 }
 
 void TestDiagnosticsDialog::ppsSync() {
-    if (m_context.shared.slot.isPending()) {
+    if (m_context.station.requestPending()) {
         return;
     }
     if (!m_syncSent) {

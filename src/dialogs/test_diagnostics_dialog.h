@@ -6,6 +6,7 @@
 
 #include "dialogs/dialog_context.h"
 #include "dialogs/long_lived_dialog.h"
+#include "engine/station.h"
 
 class QComboBox;
 class QLabel;
@@ -19,9 +20,10 @@ namespace brevik2::dialogs {
 // lists every reply and test-mode line that comes back. Only one test mode runs at a time;
 // closing the dialog in any way ends a running one.
 //
-// Thread safety: user-interface thread only. addResultLine() is the main frame's call on status
-// codes 15 and 16 while the dialog is open. The test mode flags are shared with the monitor
-// thread: this dialog only sets bits (and only while the slot is free), the thread clears them.
+// Thread safety: user-interface thread only. addResultLine() runs, while the dialog is open,
+// for each test-mode line (status code 15) and each reply to its requests, both delivered by the
+// station onto that thread. The dialog only starts and ends test modes (and only while no
+// request waits); the monitor thread clears them.
 class TestDiagnosticsDialog : public LongLivedDialog {
     Q_OBJECT
 public:
@@ -54,6 +56,7 @@ private:
     bool testModeFree(std::uint32_t allowedBit) const;
 
     DialogContext& m_context;
+    engine::Station::Subscription m_testLines;
     QPushButton* m_test1Button = nullptr;
     QComboBox* m_ddsList = nullptr;
     QPushButton* m_ddsButton = nullptr;

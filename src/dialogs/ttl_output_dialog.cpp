@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 #include <string>
 
-#include "engine/monitor_shared_state.h"
+#include "engine/station.h"
 #include "engine/status_message.h"
 
 namespace brevik2::dialogs {
@@ -83,10 +83,10 @@ void TtlOutputDialog::showEvent(QShowEvent* event) {
 
 void TtlOutputDialog::setDevice() {
     const int number = selectedFrequency();
-    if (number == 0 || m_context.shared.slot.isPending()) {
+    if (number == 0 || m_context.station.requestPending()) {
         return;
     }
-    m_context.shared.slot.fill("W07", std::to_string(number), kReplyLimit, engine::kStatusNothing);
+    m_context.station.request("W07", std::to_string(number), {engine::kStatusNothing, kReplyLimit});
 }
 
 }  // namespace brevik2::dialogs

@@ -12,7 +12,8 @@
 #include "dialogs/dialog_context.h"
 #include "dialogs/entry_list.h"
 #include "dialogs/unit_request_parameters.h"
-#include "engine/monitor_shared_state.h"
+#include "engine/station.h"
+#include "engine/status_message.h"
 #include "engine/status_records.h"
 #include "link/settings_file.h"
 #include "link/settings_value.h"
@@ -38,7 +39,7 @@ struct ButtonRequest {
 // In the order of UnitInitializationDialog::Button.
 constexpr ButtonRequest kButtons[] = {
     {"unitIdButton", "Set", "C01", 0, "done"},
-    // The main frame resets the port on 14, once the unit has answered at the old settings.
+    // The port is reset once the unit has answered at the old settings.
     {"serialParametersButton", "Set", "C05", 14, "done"},
     {"timeConstantButton", "Set", "W10", 0, "Done"},
     {"frequencyOffsetButton", "Set", "W01", 0, "done"},
@@ -314,7 +315,7 @@ std::optional<std::string> UnitInitializationDialog::parameterFor(Button button)
 
 void UnitInitializationDialog::press(Button button) {
     // Only this thread fills the slot, so a slot free now is still free at fill() below.
-    if (m_done[button] || m_context.shared.slot.isPending()) {
+    if (m_done[button] || m_context.station.requestPending()) {
         return;
     }
     const std::optional<std::string> parameter = parameterFor(button);
@@ -323,8 +324,16 @@ void UnitInitializationDialog::press(Button button) {
     }
     const ButtonRequest& request = kButtons[button];
     using Result = link::PendingRequestSlot::FillResult;
-    if (m_context.shared.slot.fill(request.code, *parameter, kReplyLimit, request.completionCode) !=
-        Result::Accepted) {
+    engine::Station::OnDone onDone;
+    if (request.completionCode == engine::kStatusSerialParametersAnswered) {
+        onDone = [&station = m_context.station](const engine::RequestOutcome& outcome) {
+            if (outcome.completed) {
+                station.reconfigurePort();
+            }
+        };
+    }
+    if (m_context.station.request(request.code, *parameter, {request.completionCode, kReplyLimit},
+                                  std::move(onDone)) != Result::Accepted) {
         return;  // dropped without a word, as any request made while another waits
     }
     m_message->clear();

@@ -19,7 +19,7 @@ class EntryList;
 // records and from the settings file. A button whose request was queued shows "done" or "Done"
 // and does nothing more until its input changes or the form is opened again.
 //
-// Thread safety: user-interface thread only; requests go through the shared slot.
+// Thread safety: user-interface thread only; requests go through the station.
 class UnitInitializationDialog : public QDialog {
     Q_OBJECT
 public:

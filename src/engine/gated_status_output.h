@@ -20,6 +20,12 @@ public:
         }
     }
 
+    void portFailed(std::string_view device, std::error_code error) override {
+        if (!m_shuttingDown.load(std::memory_order_acquire)) {
+            m_reporter.portFailed(device, error);
+        }
+    }
+
 private:
     MonitorReporter& m_reporter;
     const std::atomic<bool>& m_shuttingDown;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string_view>
+#include <system_error>
 
 #include "engine/status_message.h"
 
@@ -18,6 +19,8 @@ public:
     virtual ~MonitorReporter() = default;
     virtual void statusText(std::string_view text) = 0;
     virtual void statusMessage(StatusMessage message) = 0;
+    // The port failed to open: the device and the system's reason.
+    virtual void portFailed(std::string_view /*device*/, std::error_code /*error*/) {}
 };
 
 }  // namespace brevik2::engine

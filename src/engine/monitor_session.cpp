@@ -101,6 +101,7 @@ bool MonitorSession::cycle() {
     }
     post(m_cycleCode);
     m_cycleCode = 0;
+    m_outcome.reset();
     return true;
 }
 
@@ -156,12 +157,19 @@ void MonitorSession::runPendingRequest() {
         m_shared.online.store(false, std::memory_order_release);
         m_status.statusText("Cmd Send failure");
     }
+    RequestOutcome outcome;
+    outcome.ticket = request.ticket;
+    outcome.completed = received;
     if (received) {
         m_cycleCode = request.completionCode;
+        outcome.reply = m_queries->reply();
     } else {
+        outcome.failure = m_shared.online.load(std::memory_order_acquire) ? "Cmd Receive Fail"
+                                                                          : "Cmd Send failure";
         m_status.statusText("Cmd Receive Fail");
         m_shared.portReconfigure.store(true, std::memory_order_release);
     }
+    m_outcome = std::move(outcome);
     m_shared.slot.release();
 }
 
@@ -243,6 +251,10 @@ void MonitorSession::post(int code) {
     if (code == kStatusEventLogRetrieved &&
         m_shared.eventTableRetrieved.load(std::memory_order_acquire)) {
         message.eventTable = m_eventTable;
+    }
+    if (code == m_cycleCode && m_outcome) {
+        message.outcome = std::move(m_outcome);
+        m_outcome.reset();
     }
     m_reporter.statusMessage(std::move(message));
 }

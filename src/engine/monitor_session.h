@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/gated_status_output.h"
@@ -57,6 +58,7 @@ private:
     int m_cycleCode = 0;
     int m_failures = 0;
     std::int64_t m_elapsedMs = 0;
+    std::optional<RequestOutcome> m_outcome;  // of the request this cycle ran
     std::string m_testLine;  // the test-mode line being collected, at most 255 bytes
 };
 

@@ -57,7 +57,7 @@ bool MonitorThread::stop() {
         } else {
             // Destroying a joinable thread would terminate; running static destructors under a
             // live thread would be worse. End the process here instead.
-            std::_Exit(0);
+            std::_Exit(kStuckExitStatus);
         }
         m_thread.detach();
         return false;

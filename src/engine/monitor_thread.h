@@ -21,6 +21,9 @@ namespace brevik2::engine {
 class MonitorReporter;
 struct MonitorSharedState;
 
+// The process's exit status when the monitor thread did not stop within its bound.
+inline constexpr int kStuckExitStatus = 4;
+
 // The background thread that alone talks to the unit: it owns the serial port, keeps contact,
 // polls at the sampling interval, records telemetry, runs the one pending request, collects
 // test-mode lines and retrieves the event log, in cycles of at least 200 ms until stopped.
@@ -38,7 +41,7 @@ public:
         // How long stop() waits for the thread: 51 waits of 100 ms.
         std::chrono::milliseconds stopWait{5100};
         // Called when the thread has not ended within stopWait; the default ends the process
-        // without running static destructors under a live thread.
+        // with kStuckExitStatus, without running static destructors under a live thread.
         std::function<void()> onStuck;
         // Called on the monitor thread after every cycle: a service watchdog pinged from here
         // falls silent when a cycle hangs.

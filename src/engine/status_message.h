@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/request_outcome.h"
 #include "engine/status_records.h"
 
 namespace brevik2::engine {
@@ -35,6 +36,8 @@ struct StatusMessage {
     std::string reply;
     UnitRecords records;
     std::optional<EventTable> eventTable;  // with code 23, when a new table waits to be shown
+    // With the message of the cycle that ran a request: what became of it.
+    std::optional<RequestOutcome> outcome;
 };
 
 }  // namespace brevik2::engine

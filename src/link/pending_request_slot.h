@@ -30,12 +30,14 @@ public:
         std::string parameter;
         int replyLimit = 0;
         int completionCode = 0;
+        // Tells the sender's outcome apart from any other; 0 for a sender that does not wait.
+        std::uint64_t ticket = 0;
     };
 
     // The completion code is written only when the slot accepts the request, so a dropped
     // request never changes the code of the one already waiting.
     FillResult fill(std::string_view code, std::string_view parameter, int replyLimit,
-                    int completionCode);
+                    int completionCode, std::uint64_t ticket = 0);
 
     bool isPending() const { return m_pending.load(std::memory_order_acquire) != 0; }
 

@@ -40,6 +40,7 @@ void SerialPort::open() {
     if (m_openError) {
         traceNote("open failed: " + m_deviceName + ": " + m_openError.message());
         m_status.statusText("Com Port Failed to open");
+        m_status.portFailed(m_deviceName, m_openError);
         return;
     }
     m_open = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string_view>
+#include <system_error>
 
 namespace brevik2::link {
 
@@ -14,6 +15,9 @@ class StatusOutput {
 public:
     virtual ~StatusOutput() = default;
     virtual void statusText(std::string_view text) = 0;
+    // The port could not be opened, and why; besides the status text, for a receiver that
+    // wants to tell the operator the reason.
+    virtual void portFailed(std::string_view /*device*/, std::error_code /*error*/) {}
 };
 
 // Swallows every text; for code that runs without anyone listening.

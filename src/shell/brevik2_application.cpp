@@ -3,11 +3,10 @@
 #include <QPointer>
 #include <QTimer>
 
-#include "link/settings_defaults.h"
+#include "dialogs/queued_delivery.h"
 #include "link/settings_location.h"
 #include "shell/about_box.h"
 #include "shell/c_main_frame.h"
-#include "shell/queued_frame_reporter.h"
 
 namespace brevik2::shell {
 namespace {
@@ -18,7 +17,8 @@ constexpr int kBannerOffset = 100;
 
 }  // namespace
 
-Brevik2Application::Brevik2Application() : m_settings(link::locateSettingsFile()) {}
+Brevik2Application::Brevik2Application(engine::MonitorThread::Options options)
+    : m_options(std::move(options)) {}
 
 Brevik2Application::~Brevik2Application() {
     exitStep();
@@ -26,8 +26,9 @@ Brevik2Application::~Brevik2Application() {
 }
 
 void Brevik2Application::start() {
-    link::applyStartupDefaults(m_settings);
-    m_frame = std::make_unique<CMainFrame>(m_settings, m_shared, m_prompts);
+    m_station = std::make_unique<engine::Station>(link::locateSettingsFile(),
+                                                  dialogs::queuedOnto(m_receiver), m_options);
+    m_frame = std::make_unique<CMainFrame>(*m_station, m_prompts);
     m_frame->setWindowTitle(QStringLiteral("Brevik 2"));
     m_frame->show();
 
@@ -42,23 +43,16 @@ void Brevik2Application::start() {
         if (banner) {
             banner->close();
         }
-        startMonitor();
+        m_station->start();
     });
 }
 
-void Brevik2Application::startMonitor() {
-    m_shared.samplingInterval.store(engine::readSamplingInterval(m_settings),
-                                    std::memory_order_release);
-    m_reporter = std::make_unique<QueuedFrameReporter>(*m_frame);
-    m_monitor = std::make_unique<engine::MonitorThread>(m_settings, m_shared, *m_reporter);
-    m_monitor->start();
-}
-
 int Brevik2Application::exitStep() {
-    m_shared.shuttingDown.store(true, std::memory_order_release);
-    if (m_monitor) {
-        m_monitor->stop();
-        m_monitor.reset();
+    if (m_frame) {
+        m_frame->saveWindowRectangle();
+    }
+    if (m_station && !m_station->stop()) {
+        return engine::kStuckExitStatus;
     }
     return 0;
 }

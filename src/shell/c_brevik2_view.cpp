@@ -9,6 +9,14 @@ CBrevik2View::CBrevik2View(const link::SettingsFile& settings, QWidget* parent)
     : QWidget(parent), m_settings(settings) {}
 
 CBrevik2View::~CBrevik2View() {
+    storeRectangle();
+}
+
+void CBrevik2View::storeRectangle() {
+    if (m_stored) {
+        return;
+    }
+    m_stored = true;
     const QWidget* frame = window();
     // A minimised window keeps its normal rectangle here, but the operator did not leave it
     // there to be found again.

@@ -9,8 +9,6 @@
 #include <cctype>
 
 #include "dialogs/user_prompts.h"
-#include "engine/monitor_shared_state.h"
-#include "link/settings_defaults.h"
 #include "link/settings_file.h"
 #include "shell/about_box.h"
 #include "shell/c_brevik2_view.h"
@@ -32,29 +30,34 @@ constexpr int kLockKeyPollMs = 250;
 
 }  // namespace
 
-CMainFrame::CMainFrame(const link::SettingsFile& settings, engine::MonitorSharedState& shared,
-                       dialogs::UserPrompts& prompts, QWidget* parent)
+CMainFrame::CMainFrame(engine::Station& station, dialogs::UserPrompts& prompts, QWidget* parent)
     : QMainWindow(parent),
-      m_settings(settings),
-      m_shared(shared),
+      m_station(station),
+      m_settings(station.settings()),
       m_prompts(prompts),
-      m_context{settings, shared, m_records, prompts,
+      m_context{m_settings, station, m_records, prompts,
                 [this](const QString& text) { showStatusText(text); }},
-      m_snapshot(prompts, shared),
+      m_snapshot(prompts, station),
       m_clock(currentLocalTime) {
-    link::applyStartupDefaults(m_settings);
     const QSize screen = primaryScreenSize();
     OuterRectPlacer::place(
         *this, placeStoredRectangle(m_settings.readString("WindowRectangle", "x", 254),
                                     screen.width(), screen.height(), FitTest::StoredSize));
     setWindowIcon(QIcon(brevik2Emblem(64)));
-    setCentralWidget(new CBrevik2View(m_settings, this));
+    m_view = new CBrevik2View(m_settings, this);
+    setCentralWidget(m_view);
 
     buildMenus();
     buildStatusBar();
     createPanel();
     createDialogs();
     m_trends = new trends::TrendsWindow(m_settings, m_records, m_prompts, this);
+
+    m_texts = station.onStatusText([this](std::string_view text) {
+        showStatusText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    });
+    m_messages = station.onStatusMessage(
+        [this](const engine::StatusMessage& message) { handleStatusMessage(message); });
 }
 
 CMainFrame::~CMainFrame() {
@@ -190,7 +193,7 @@ void CMainFrame::updateLockIndicators() {
 
 void CMainFrame::createPanel() {
     m_panelCreated = true;
-    m_panel = new UnitStatusPanel(m_settings, m_shared);
+    m_panel = new UnitStatusPanel(m_settings, m_station);
     m_panel->setWindowIcon(windowIcon());
     m_panel->placeFromSettings(primaryScreenSize());
     m_panel->refresh(m_records, nullptr);
@@ -228,8 +231,12 @@ void CMainFrame::updateModelCommands() {
     }
 }
 
-void CMainFrame::handleStatusMessage(engine::StatusMessage message) {
-    m_records = std::move(message.records);
+void CMainFrame::saveWindowRectangle() {
+    m_view->storeRectangle();
+}
+
+void CMainFrame::handleStatusMessage(const engine::StatusMessage& message) {
+    m_records = message.records;
     updateModelCommands();
 
     switch (message.code) {
@@ -238,15 +245,6 @@ void CMainFrame::handleStatusMessage(engine::StatusMessage message) {
                 refreshPanel();
             }
             m_trends->onPollCompleted();
-            return;
-        case engine::kStatusSerialParametersAnswered:
-            // The unit now talks at the new line settings; the port is the monitor thread's, so
-            // it resets it at its next cycle.
-            m_shared.portReconfigure.store(true, std::memory_order_release);
-            return;
-        case engine::kStatusSyncAnswered:
-            m_prompts.information(this, QStringLiteral("Command Status"),
-                                  QString::fromStdString(syncResultText(message.reply)));
             return;
         case engine::kStatusEventLogRetrieved:
             if (message.eventTable) {
@@ -257,7 +255,6 @@ void CMainFrame::handleStatusMessage(engine::StatusMessage message) {
             }
             return;
         default:
-            routeToDialogs(message);
             return;
     }
 }
@@ -272,7 +269,7 @@ void CMainFrame::refreshPanel() {
     if (m_eventTableNew) {
         m_eventTableNew = false;
         // Listed: the monitor thread may read the unit's log again.
-        m_shared.eventTableRetrieved.store(false, std::memory_order_release);
+        m_station.eventTableTaken();
     }
 }
 
@@ -287,7 +284,8 @@ void CMainFrame::monitorsCommand(bool checked) {
 void CMainFrame::directRequestCommand(int id) {
     // The clock is read first; a request made while another waits is dropped without a word.
     const DirectRequest request = directRequest(id, m_clock());
-    m_shared.slot.fill(request.code, request.parameter, request.replyLimit, request.completionCode);
+    m_station.request(request.code, request.parameter,
+                      {request.completionCode, request.replyLimit});
 }
 
 void CMainFrame::modelCommand(int id, void (CMainFrame::*open)()) {

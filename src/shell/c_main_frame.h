@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "dialogs/dialog_context.h"
+#include "engine/station.h"
 #include "engine/status_message.h"
 #include "engine/status_records.h"
 #include "shell/clock_snapshot.h"
@@ -22,26 +23,29 @@ namespace brevik2::shell {
 
 class UnitStatusPanel;
 
-// The main window: menus, the status bar, the unit status panel and every dialog. It is the
-// receiver of the monitor thread's status texts and status messages (both arrive here by queued
-// calls) and keeps the latest copy of the records that came with them: the panel, the snapshot
-// report, the dialogs and the enabling of the model-dependent commands all read that copy,
-// never the monitor thread's own records.
+// The main window: menus, the status bar, the unit status panel and every dialog. It subscribes
+// to the station's status texts and status messages and keeps the latest copy of the records
+// that came with them: the panel, the snapshot report, the dialogs and the enabling of the
+// model-dependent commands all read that copy, never the monitor thread's own records. Replies
+// to a dialog's request go to that dialog, not through the frame.
 //
-// Thread safety: user-interface thread only. The monitor thread reaches it through
-// QueuedFrameReporter alone.
+// Thread safety: user-interface thread only; the station delivers onto it.
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
-    CMainFrame(const link::SettingsFile& settings, engine::MonitorSharedState& shared,
-               dialogs::UserPrompts& prompts, QWidget* parent = nullptr);
+    // The station must have applied the start-up defaults already and must outlive the frame.
+    CMainFrame(engine::Station& station, dialogs::UserPrompts& prompts, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     // Writes a status text into the status bar's message pane.
     void showStatusText(const QString& text);
 
     // Takes one status message: keeps its records, then acts on its code.
-    void handleStatusMessage(engine::StatusMessage message);
+    void handleStatusMessage(const engine::StatusMessage& message);
+
+    // Stores the window's rectangle as WindowRectangle now; the exit step does it before the
+    // monitor thread is stopped, so a thread that will not stop cannot lose it.
+    void saveWindowRectangle();
 
     // The action of a command identifier, in a menu or not; nullptr for an unknown one.
     QAction* commandAction(int id) const { return m_actions.value(id); }
@@ -88,11 +92,9 @@ private:
     void openTelecomOutputs();
     void openPpsSync();
     void openTtlOutput();
-    // Codes 15 to 21; true when the code was one of them.
-    bool routeToDialogs(const engine::StatusMessage& message);
 
+    engine::Station& m_station;
     const link::SettingsFile& m_settings;
-    engine::MonitorSharedState& m_shared;
     dialogs::UserPrompts& m_prompts;
 
     engine::UnitRecords m_records;
@@ -105,6 +107,10 @@ private:
     Dialogs* m_dialogs = nullptr;  // owned; see frame_dialogs.cpp
     ClockSnapshot m_snapshot;
     std::function<LocalTime()> m_clock;
+
+    engine::Station::Subscription m_texts;
+    engine::Station::Subscription m_messages;
+    class CBrevik2View* m_view = nullptr;
 
     QHash<int, QAction*> m_actions;
     QLabel* m_messagePane = nullptr;

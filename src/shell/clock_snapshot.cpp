@@ -3,13 +3,13 @@
 #include <QDir>
 
 #include "dialogs/user_prompts.h"
-#include "engine/monitor_shared_state.h"
+#include "engine/station.h"
 #include "shell/snapshot_report.h"
 
 namespace brevik2::shell {
 
-ClockSnapshot::ClockSnapshot(dialogs::UserPrompts& prompts, engine::MonitorSharedState& shared)
-    : m_prompts(prompts), m_shared(shared) {}
+ClockSnapshot::ClockSnapshot(dialogs::UserPrompts& prompts, engine::Station& station)
+    : m_prompts(prompts), m_station(station) {}
 
 void ClockSnapshot::start(QWidget* parent, const engine::UnitRecords& records,
                           const std::function<LocalTime()>& clock) {
@@ -33,7 +33,7 @@ void ClockSnapshot::start(QWidget* parent, const engine::UnitRecords& records,
         return;
     }
     m_pending = true;
-    m_shared.eventLogRequest.store(true, std::memory_order_release);
+    m_station.requestEventLog();
 }
 
 void ClockSnapshot::finish(QWidget* parent, const engine::EventTable& table) {

@@ -10,7 +10,7 @@
 class QWidget;
 
 namespace brevik2::engine {
-struct MonitorSharedState;
+class Station;
 }
 namespace brevik2::dialogs {
 class UserPrompts;
@@ -30,7 +30,7 @@ public:
     static constexpr const char* kFilter = "Text File (*.txt);;All Files (*.*)";
     static constexpr const char* kSuffix = "txt";
 
-    ClockSnapshot(dialogs::UserPrompts& prompts, engine::MonitorSharedState& shared);
+    ClockSnapshot(dialogs::UserPrompts& prompts, engine::Station& station);
 
     // Asks for the file, writes the first section and asks the monitor thread for the event
     // log. A snapshot still waiting for its log is ended first, with a note in its file. The
@@ -49,7 +49,7 @@ private:
     void endPendingWithoutEventLog(QWidget* parent);
 
     dialogs::UserPrompts& m_prompts;
-    engine::MonitorSharedState& m_shared;
+    engine::Station& m_station;
     SnapshotFile m_file;
     bool m_pending = false;
 };

@@ -1,5 +1,5 @@
 // The main frame's dialogs: created once with the frame (the monitoring options dialog for each
-// showing), opened from the menus, and told of the status messages their requests bring back.
+// showing) and opened from the menus. Each hears of its own requests through their onDone.
 
 #include "dialogs/command_dialog.h"
 #include "dialogs/monitoring_options_dialog.h"
@@ -84,44 +84,6 @@ void CMainFrame::openPpsSync() {
 
 void CMainFrame::openTtlOutput() {
     m_dialogs->ttlOutput->showModal();
-}
-
-bool CMainFrame::routeToDialogs(const engine::StatusMessage& message) {
-    switch (message.code) {
-        case engine::kStatusTestModeLine:
-        case engine::kStatusTestRequestAnswered:
-            if (m_dialogs->testDiagnostics->dialogOpen()) {
-                m_dialogs->testDiagnostics->addResultLine(message.reply);
-            }
-            return true;
-        case engine::kStatusCommandAnswered:
-            if (m_dialogs->command->dialogOpen()) {
-                m_dialogs->command->showReply(message.reply);
-            }
-            return true;
-        case engine::kStatusTelecomAnswered:
-            if (m_dialogs->telecomOutputs->dialogOpen()) {
-                m_dialogs->telecomOutputs->advanceApplyAll();
-            }
-            return true;
-        case engine::kStatusScanTrial:
-        case engine::kStatusScanFound:
-        case engine::kStatusScanNotFound:
-            if (m_dialogs->serialSetup->dialogOpen()) {
-                m_dialogs->serialSetup->reloadFromSettings();
-            }
-            if (message.code == engine::kStatusScanTrial) {
-                return true;
-            }
-            m_dialogs->serialSetup->endScanning();
-            m_prompts.information(this, QStringLiteral("Scan Status"),
-                                  message.code == engine::kStatusScanFound
-                                      ? QStringLiteral("Cesium instrument located...")
-                                      : QStringLiteral("Cesium instrument not detected..."));
-            return true;
-        default:
-            return false;
-    }
 }
 
 }  // namespace brevik2::shell

@@ -24,8 +24,6 @@ target_sources(brevik2_shell PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/outer_rect_placer.h
   ${CMAKE_CURRENT_LIST_DIR}/panel_readouts.cpp
   ${CMAKE_CURRENT_LIST_DIR}/panel_readouts.h
-  ${CMAKE_CURRENT_LIST_DIR}/queued_frame_reporter.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/queued_frame_reporter.h
   ${CMAKE_CURRENT_LIST_DIR}/snapshot_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/snapshot_file.h
   ${CMAKE_CURRENT_LIST_DIR}/snapshot_report.cpp

@@ -10,7 +10,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-#include "engine/monitor_shared_state.h"
+#include "engine/station.h"
 #include "link/settings_file.h"
 #include "shell/outer_rect_placer.h"
 #include "shell/panel_readouts.h"
@@ -43,12 +43,11 @@ QLabel* makeReadout(QWidget* parent) {
 
 }  // namespace
 
-UnitStatusPanel::UnitStatusPanel(const link::SettingsFile& settings,
-                                 engine::MonitorSharedState& shared)
+UnitStatusPanel::UnitStatusPanel(const link::SettingsFile& settings, engine::Station& station)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_settings(settings),
-      m_shared(shared) {
+      m_station(station) {
     setWindowTitle(QStringLiteral("Harrowquill"));
     // The main window's close ends the program, whatever the panel is doing.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -128,8 +127,7 @@ QWidget* UnitStatusPanel::buildContent() {
     system->addWidget(m_retrieve, logRow, 3);
     m_controls.insert(kEventLogListId, m_eventLog);
     m_controls.insert(kRetrieveButtonId, m_retrieve);
-    connect(m_retrieve, &QPushButton::clicked, this,
-            [this] { m_shared.eventLogRequest.store(true, std::memory_order_release); });
+    connect(m_retrieve, &QPushButton::clicked, this, [this] { m_station.requestEventLog(); });
 
     // The layout's bottom-right corner, never shown; kept so the layout's extent has a name.
     auto* marker = new QLabel(QStringLiteral("Do Not Remove!"), content);

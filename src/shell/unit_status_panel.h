@@ -14,7 +14,7 @@ namespace brevik2::link {
 class SettingsFile;
 }
 namespace brevik2::engine {
-struct MonitorSharedState;
+class Station;
 }
 
 namespace brevik2::shell {
@@ -33,7 +33,7 @@ public:
     static constexpr int kEventLogListId = 1056;
     static constexpr int kRetrieveButtonId = 1104;
 
-    UnitStatusPanel(const link::SettingsFile& settings, engine::MonitorSharedState& shared);
+    UnitStatusPanel(const link::SettingsFile& settings, engine::Station& station);
 
     // Places the window from UnitStatusRectangle on a screen of the given size.
     void placeFromSettings(const QSize& screen);
@@ -69,7 +69,7 @@ private:
     QWidget* buildContent();
 
     const link::SettingsFile& m_settings;
-    engine::MonitorSharedState& m_shared;
+    engine::Station& m_station;
     QScrollArea* m_scrollArea = nullptr;
     QHash<int, QLabel*> m_readouts;
     QHash<int, QWidget*> m_controls;

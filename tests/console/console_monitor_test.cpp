@@ -24,8 +24,9 @@ std::vector<std::string> linesOf(const std::string& text) {
 
 class ConsoleAgainstSim : public ::testing::Test {
 protected:
-    void SetUp() override {
-        sim::SimOptions options;
+    void SetUp() override { startSim({}); }
+
+    void startSim(sim::SimOptions options) {
         options.linkPath = (folder / "com1").string();
         server = std::make_unique<sim::SimServer>(options);
         std::string error;
@@ -36,20 +37,34 @@ protected:
         settings.writeString("SamplingInterval", "1");
     }
 
-    std::vector<std::string> run(std::vector<std::string> args, const std::string& errors = "") {
+    struct Run {
+        int status;
+        std::vector<std::string> out;
+        std::string err;
+    };
+
+    // A silent unit costs each contact attempt the whole read time-out of a status reply; a
+    // small per-byte time-out keeps the give-up bound at about three seconds.
+    Run runWithStatus(std::vector<std::string> args) {
         args.insert(args.begin(), {"--settings", (folder / "Brevik2.ini").string()});
         std::string error;
         auto options = parseConsoleOptions(args, error);
         EXPECT_TRUE(options) << error;
         engine::MonitorThread::Options engine;
-        engine.timeouts = link::SerialTimeouts{50, 10, 150, 4096, 300};
+        engine.timeouts = link::SerialTimeouts{50, 1, 150, 4096, 300};
         std::ostringstream out;
         std::ostringstream err;
         ConsoleMonitor monitor(*options, out, err, engine);
         const std::atomic<bool> interrupted{false};
-        EXPECT_EQ(monitor.run(interrupted), 0);
-        EXPECT_EQ(err.str(), errors);
-        return linesOf(out.str());
+        const int status = monitor.run(interrupted);
+        return {status, linesOf(out.str()), err.str()};
+    }
+
+    std::vector<std::string> run(std::vector<std::string> args, const std::string& errors = "") {
+        Run result = runWithStatus(std::move(args));
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.err, errors);
+        return result.out;
     }
 
     testing::TempFolder folder;
@@ -115,6 +130,18 @@ TEST_F(ConsoleAgainstSim, AMetricsEndpointThatCannotStartIsReportedAndMonitoring
     // The option wins over the setting.
     lines = run({"--polls", "1", "--metrics", "127.0.0.1:0"});
     EXPECT_TRUE(lines.front().starts_with("status: Metrics on http://127.0.0.1:")) << lines.front();
+}
+
+TEST_F(ConsoleAgainstSim, ARequestNeverSentEndsTheRunWithItsOwnStatus) {
+    server.reset();
+    startSim({.fault = "silent"});
+    const Run result = runWithStatus({"--request", "C03", "--request", "A09 1"});
+    EXPECT_EQ(result.status, kExitRequestNotDone);
+    EXPECT_NE(result.err.find("request \"C03\" not sent"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("request \"A09 1\" not sent"), std::string::npos) << result.err;
+    EXPECT_EQ(std::count_if(result.out.begin(), result.out.end(),
+                            [](const std::string& l) { return l.starts_with("reply: "); }),
+              0);
 }
 
 TEST(ConsoleOptions, RefusesWhatCannotBeSent) {

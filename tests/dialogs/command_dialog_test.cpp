@@ -164,11 +164,6 @@ private slots:
         QVERIFY(s.start());
         CommandDialog dialog(s.context);
         Controls c(dialog);
-        s.route = [&](const brevik2::engine::StatusMessage& m) {
-            if (m.code == brevik2::engine::kStatusCommandAnswered && dialog.isVisible()) {
-                dialog.showReply(m.reply);
-            }
-        };
         dialog.show();
 
         c.choose("Set Date");

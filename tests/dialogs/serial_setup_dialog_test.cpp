@@ -80,7 +80,7 @@ private slots:
     void reloadKeepsTheSelectionOfUnknownValues();
     void eachShowingStartsFromTheFile();
     void detectShowsScanningAndCancelWithdrawsTheRequest();
-    void endScanningClosesScanningAndShowsTheFile();
+    void theScansEndClosesScanningAndShowsTheFileAndTheResult();
 };
 
 void SerialSetupDialogTest::opensWithTheStoredSettings_data() {
@@ -295,7 +295,7 @@ void SerialSetupDialogTest::detectShowsScanningAndCancelWithdrawsTheRequest() {
     QVERIFY(!f.shared.portReconfigure.load());
 }
 
-void SerialSetupDialogTest::endScanningClosesScanningAndShowsTheFile() {
+void SerialSetupDialogTest::theScansEndClosesScanningAndShowsTheFileAndTheResult() {
     SetupDialogFixture f;
     f.writeSettings("ComPort=Com1\nBaudRate=9600\n");
     SerialSetupDialog dialog(f.context);
@@ -303,13 +303,19 @@ void SerialSetupDialogTest::endScanningClosesScanningAndShowsTheFile() {
     whileScanning(dialog, [&](ScanningDialog&) {
         // What the scan leaves behind when it finds the unit.
         f.writeSettings("ComPort=Com3\nBaudRate=2400\nDataBits=7\nStopBits=2\nParity=Odd\n");
-        dialog.endScanning();
+        dialog.scanStep(brevik2::engine::kStatusScanFound);
     });
     click(dialog, "detectButton");
     QVERIFY(dialog.isVisible());
     // Clearing the request is the monitor thread's job once the scan has returned.
     QVERIFY(f.shared.scanRequest.load());
     QCOMPARE(shown(dialog), (QStringList{"Com3", "2400", "7", "2", "Odd"}));
+
+    dialog.scanStep(brevik2::engine::kStatusScanNotFound);
+    QCOMPARE(f.prompts.shown.size(), std::size_t{2});
+    QCOMPARE(f.prompts.shown[0].title, QString("Scan Status"));
+    QCOMPARE(f.prompts.shown[0].text, QString("Cesium instrument located..."));
+    QCOMPARE(f.prompts.shown[1].text, QString("Cesium instrument not detected..."));
 }
 
 QTEST_MAIN(SerialSetupDialogTest)

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <string>
 
 #include "dialogs/dialog_context.h"
-#include "engine/monitor_shared_state.h"
+#include "dialogs/queued_delivery.h"
+#include "engine/station.h"
 #include "engine/status_records.h"
 #include "link/settings_file.h"
 #include "support/scripted_user_prompts.h"
@@ -13,10 +15,12 @@
 
 namespace brevik2::testing {
 
-// What a setup dialog needs in a test: a settings file in a fresh folder, the shared state, the
-// main frame's copy of the records, prompts answered from a script and the status bar's texts.
+// What a setup dialog needs in a test: a settings file in a fresh folder, a station that is not
+// started (the test plays its thread through the shared state), the main frame's copy of the
+// records, prompts answered from a script and the status bar's texts.
 struct SetupDialogFixture {
-    SetupDialogFixture() = default;
+    explicit SetupDialogFixture(engine::MonitorThread::Options options = {})
+        : station(folder / "Brevik2.ini", dialogs::queuedOnto(receiver), std::move(options)) {}
     SetupDialogFixture(const SetupDialogFixture&) = delete;
     SetupDialogFixture& operator=(const SetupDialogFixture&) = delete;
 
@@ -29,12 +33,14 @@ struct SetupDialogFixture {
     }
 
     TempFolder folder;
-    link::SettingsFile settings{folder / "Brevik2.ini"};
-    engine::MonitorSharedState shared;
+    QObject receiver;
+    engine::Station station;
+    const link::SettingsFile& settings = station.settings();
+    engine::MonitorSharedState& shared = station.sharedState();
     engine::UnitRecords records;
     ScriptedUserPrompts prompts;
     QStringList statusTexts;
-    dialogs::DialogContext context{settings, shared, records, prompts,
+    dialogs::DialogContext context{settings, station, records, prompts,
                                    [this](const QString& text) { statusTexts << text; }};
 };
 

@@ -1,10 +1,7 @@
 // The setup dialogs against a simulated unit on a pseudo-terminal, with the real monitor thread
 // between them: Detect finds the unit, and every unit initialization button changes the unit.
-// A small reporter stands in for the main frame and routes the status messages to the dialogs
-// on the GUI thread, as the frame does.
 
 #include <QLineEdit>
-#include <QMutex>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -14,8 +11,7 @@
 #include "dialogs/scanning_dialog.h"
 #include "dialogs/serial_setup_dialog.h"
 #include "dialogs/unit_initialization_dialog.h"
-#include "engine/monitor_reporter.h"
-#include "engine/monitor_thread.h"
+#include "engine/station.h"
 #include "setup_dialog_fixture.h"
 #include "sim/sim_server.h"
 
@@ -28,25 +24,20 @@ namespace sim = brevik2::sim;
 
 namespace {
 
-// Hands each status message over to the GUI thread and does there what the main frame does
-// with the codes these dialogs care about.
-class FrameStandIn final : public engine::MonitorReporter {
+// The codes of the status messages as the station delivers them onto the GUI thread, and the
+// records of the last poll kept as the main frame keeps them.
+class Codes {
 public:
-    explicit FrameStandIn(brevik2::testing::SetupDialogFixture& fixture) : m_fixture(fixture) {}
-
-    void statusText(std::string_view) override {}
-
-    void statusMessage(engine::StatusMessage message) override {
-        if (message.code == engine::kStatusNothing) {
-            return;
-        }
-        QMetaObject::invokeMethod(
-            &m_context, [this, message = std::move(message)] { route(message); },
-            Qt::QueuedConnection);
-    }
-
-    SerialSetupDialog* setupDialog = nullptr;
-    QList<int> codes;  // GUI thread only
+    Codes(engine::Station& station, engine::UnitRecords& records)
+        : m_subscription(
+              station.onStatusMessage([this, &records](const engine::StatusMessage& message) {
+                  if (message.code == engine::kStatusPollCompleted) {
+                      records = message.records;
+                  }
+                  if (message.code != engine::kStatusNothing) {
+                      codes << message.code;
+                  }
+              })) {}
 
     // Whether code came after the first after.
     bool cameAfter(int code, int after) const {
@@ -54,33 +45,10 @@ public:
         return first >= 0 && codes.indexOf(code, first + 1) > first;
     }
 
-private:
-    void route(const engine::StatusMessage& message) {
-        codes << message.code;
-        switch (message.code) {
-            case engine::kStatusPollCompleted:
-                m_fixture.records = message.records;
-                break;
-            case engine::kStatusSerialParametersAnswered:
-                m_fixture.shared.portReconfigure.store(true);
-                break;
-            case engine::kStatusScanTrial:
-            case engine::kStatusScanFound:
-            case engine::kStatusScanNotFound:
-                if (setupDialog != nullptr && setupDialog->isVisible()) {
-                    setupDialog->reloadFromSettings();
-                    if (message.code != engine::kStatusScanTrial) {
-                        setupDialog->endScanning();
-                    }
-                }
-                break;
-            default:
-                break;
-        }
-    }
+    QList<int> codes;
 
-    brevik2::testing::SetupDialogFixture& m_fixture;
-    QObject m_context;
+private:
+    engine::Station::Subscription m_subscription;
 };
 
 QStringList shown(const QDialog& dialog) {
@@ -103,32 +71,29 @@ private slots:
     void everyUnitInitializationButtonReachesTheUnit();
 
 private:
-    void startUnit(brevik2::link::LineSettings line);
-    void startMonitor(brevik2::link::SerialTimeouts timeouts);
+    void startUnit(brevik2::link::LineSettings line, brevik2::link::SerialTimeouts timeouts);
 
     std::unique_ptr<brevik2::testing::SetupDialogFixture> m_f;
-    std::unique_ptr<FrameStandIn> m_frame;
+    std::unique_ptr<Codes> m_frame;
     std::unique_ptr<sim::SimServer> m_unit;
-    std::unique_ptr<engine::MonitorThread> m_monitor;
 };
 
-void SetupDialogsSimTest::init() {
-    m_f = std::make_unique<brevik2::testing::SetupDialogFixture>();
-    m_frame = std::make_unique<FrameStandIn>(*m_f);
-}
+void SetupDialogsSimTest::init() {}
 
 void SetupDialogsSimTest::cleanup() {
-    m_f->shared.shuttingDown = true;
-    if (m_monitor) {
-        QVERIFY(m_monitor->stop());
-    }
-    m_monitor.reset();
+    QVERIFY(m_f->station.stop());
     m_unit.reset();
     m_frame.reset();
     m_f.reset();
 }
 
-void SetupDialogsSimTest::startUnit(brevik2::link::LineSettings line) {
+void SetupDialogsSimTest::startUnit(brevik2::link::LineSettings line,
+                                    brevik2::link::SerialTimeouts timeouts) {
+    engine::MonitorThread::Options monitor;
+    monitor.timeouts = timeouts;
+    monitor.onStuck = [] { qWarning("monitor thread did not stop"); };
+    m_f = std::make_unique<brevik2::testing::SetupDialogFixture>(monitor);
+    m_frame = std::make_unique<Codes>(m_f->station, m_f->records);
     sim::SimOptions options;
     options.linkPath = (m_f->folder / "com1").string();
     options.line = line;
@@ -137,33 +102,23 @@ void SetupDialogsSimTest::startUnit(brevik2::link::LineSettings line) {
     QVERIFY2(m_unit->start(&error), error.c_str());
 }
 
-void SetupDialogsSimTest::startMonitor(brevik2::link::SerialTimeouts timeouts) {
-    engine::MonitorThread::Options options;
-    options.timeouts = timeouts;
-    options.onStuck = [] { qWarning("monitor thread did not stop"); };
-    m_monitor =
-        std::make_unique<engine::MonitorThread>(m_f->settings, m_f->shared, *m_frame, options);
-    m_monitor->start();
-}
-
 void SetupDialogsSimTest::detectFindsTheUnitAndOkReopensThePort() {
+    // Three trials fail before the unit answers, each costing a drain and one read time-out.
+    // 300 ms leaves the simulator's thread room on a loaded machine: with 40 ms it was seen to
+    // miss the 9600 8N1 trial, and the scan then found a look-alike in phase 2.
     startUnit(brevik2::link::LineSettings{9600, brevik2::link::Parity::None,
-                                          brevik2::link::StopBits::One, 8});
+                                          brevik2::link::StopBits::One, 8},
+              brevik2::link::SerialTimeouts{50, 10, 300, 4096, 100});
     // The other ports are names whose open fails at once, never the machine's own ports.
     for (const char* name : {"com2", "com3", "com4"}) {
         std::filesystem::create_symlink(m_f->folder / "absent", m_f->folder / name);
     }
     m_f->writeSettings(
         "ComPort=Com4\nBaudRate=115200\nDataBits=7\nStopBits=2\nParity=Odd\n"
-        "MonitoringEnabled=true\n");
-    m_f->shared.samplingInterval = 3600;
-    // Three trials fail before the unit answers, each costing a drain and one read time-out.
-    // 300 ms leaves the simulator's thread room on a loaded machine: with 40 ms it was seen to
-    // miss the 9600 8N1 trial, and the scan then found a look-alike in phase 2.
-    startMonitor(brevik2::link::SerialTimeouts{50, 10, 300, 4096, 100});
+        "MonitoringEnabled=true\nSamplingInterval=3600\n");
+    m_f->station.start();
 
     SerialSetupDialog dialog(m_f->context);
-    m_frame->setupDialog = &dialog;
     dialog.show();
     QCOMPARE(shown(dialog), (QStringList{"Com4", "115200", "7", "2", "Odd"}));
 
@@ -195,12 +150,13 @@ void SetupDialogsSimTest::detectFindsTheUnitAndOkReopensThePort() {
 
 void SetupDialogsSimTest::everyUnitInitializationButtonReachesTheUnit() {
     startUnit(brevik2::link::LineSettings{9600, brevik2::link::Parity::None,
-                                          brevik2::link::StopBits::One, 8});
+                                          brevik2::link::StopBits::One, 8},
+              brevik2::link::SerialTimeouts{50, 10, 300, 4096, 300});
+    // One poll at contact, then none in this test.
     m_f->writeSettings(
         "ComPort=Com1\nBaudRate=9600\nDataBits=8\nStopBits=1\nParity=None\n"
-        "MonitoringEnabled=true\n");
-    m_f->shared.samplingInterval = 3600;  // one poll at contact, then none in this test
-    startMonitor(brevik2::link::SerialTimeouts{50, 10, 300, 4096, 300});
+        "MonitoringEnabled=true\nSamplingInterval=3600\n");
+    m_f->station.start();
     QTRY_VERIFY_WITH_TIMEOUT(m_frame->codes.contains(engine::kStatusPollCompleted), 10000);
 
     UnitInitializationDialog dialog(m_f->context);
@@ -254,8 +210,8 @@ void SetupDialogsSimTest::everyUnitInitializationButtonReachesTheUnit() {
     QVERIFY(after.leapSecondArmed);
     QCOMPARE(after.restartFaultLevel, 1);
 
-    // The serial parameters move the unit, then (on 14) the port, to the new line settings;
-    // the unit answers only at its own, so contact again means both sides agree.
+    // The serial parameters move the unit, then (once it has answered) the port, to the new line
+    // settings; the unit answers only at its own, so contact again means both sides agree.
     pick("baudRateList", "19200");
     pick("dataBitsList", "8");
     pick("parityList", "Even");

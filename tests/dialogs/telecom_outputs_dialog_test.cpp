@@ -175,11 +175,6 @@ private slots:
         MonitoredSimSession s;
         QVERIFY(s.start());
         TelecomOutputsDialog dialog(s.context);
-        s.route = [&](const brevik2::engine::StatusMessage& m) {
-            if (m.code == brevik2::engine::kStatusTelecomAnswered && dialog.isVisible()) {
-                dialog.advanceApplyAll();
-            }
-        };
         dialog.show();
         // The simulated unit's own settings, read back through "D*5".
         QCOMPARE(child<QComboBox>(dialog, "e1Format")->currentText(), "CRC-4");

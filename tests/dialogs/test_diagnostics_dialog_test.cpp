@@ -106,13 +106,6 @@ private slots:
         MonitoredSimSession s;
         QVERIFY(s.start(slowTestLines()));
         TestDiagnosticsDialog dialog(s.context);
-        s.route = [&](const engine::StatusMessage& m) {
-            if ((m.code == engine::kStatusTestModeLine ||
-                 m.code == engine::kStatusTestRequestAnswered) &&
-                dialog.isVisible()) {
-                dialog.addResultLine(m.reply);
-            }
-        };
         dialog.show();
 
         button(dialog, "test1")->click();

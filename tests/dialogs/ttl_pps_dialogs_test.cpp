@@ -92,17 +92,12 @@ private slots:
         MonitoredSimSession s;
         QVERIFY(s.start(model(400)));
         PpsSyncDialog dialog(s.context);
-        QString shown;
-        s.route = [&](const engine::StatusMessage& m) {
-            if (m.code == engine::kStatusSyncAnswered) {
-                shown = brevik2::dialogs::syncResultText(m.reply);
-            }
-        };
         dialog.show();
         click(dialog, "sync");
         QVERIFY(!dialog.isVisible());
-        QVERIFY(s.waitFor([&] { return !shown.isEmpty(); }));
-        QCOMPARE(shown, "Sync Complete\n Status = Completed");
+        QVERIFY(s.waitFor([&] { return !s.prompts.shown.empty(); }));
+        QCOMPARE(s.prompts.shown[0].title, "Command Status");
+        QCOMPARE(s.prompts.shown[0].text, "Sync Complete\n Status = Completed");
     }
 };
 

@@ -207,6 +207,15 @@ void UnitInitializationDialogTest::serialParametersStoreTheLineFirst() {
     QCOMPARE(request.replyLimit, 64);
     QCOMPARE(request.completionCode, 14);
     QCOMPARE(button(dialog, "serialParametersButton")->text(), QString("done"));
+
+    // The port is reset only once the unit has answered at the old line settings.
+    QVERIFY(!f.shared.portReconfigure.load());
+    brevik2::engine::StatusMessage answered;
+    answered.code = request.completionCode;
+    answered.outcome = brevik2::engine::RequestOutcome{request.ticket, true, "\x02C05 OK\x03", ""};
+    f.shared.slot.release();
+    f.station.threadReporter().statusMessage(answered);
+    QTRY_VERIFY(f.shared.portReconfigure.load());
 }
 
 void UnitInitializationDialogTest::aListWithoutAnEntryQueuesNothing_data() {

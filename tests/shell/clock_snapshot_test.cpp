@@ -6,7 +6,7 @@
 
 #include <QtTest>
 
-#include "engine/monitor_shared_state.h"
+#include "engine/station.h"
 #include "shell/clock_snapshot.h"
 #include "shell/snapshot_report.h"
 #include "support/scripted_user_prompts.h"
@@ -61,7 +61,9 @@ class ClockSnapshotTest : public QObject {
 
 private:
     std::unique_ptr<testing::TempFolder> m_folder;
-    std::unique_ptr<engine::MonitorSharedState> m_shared;
+    // Not started: it only takes the snapshot's request for the event log.
+    std::unique_ptr<engine::Station> m_station;
+    engine::MonitorSharedState* m_shared = nullptr;
     testing::ScriptedUserPrompts m_prompts;
 
     QString pathOf(const char* name) { return QString::fromStdString((*m_folder / name).string()); }
@@ -69,12 +71,14 @@ private:
 private slots:
     void init() {
         m_folder = std::make_unique<testing::TempFolder>();
-        m_shared = std::make_unique<engine::MonitorSharedState>();
+        m_station = std::make_unique<engine::Station>(*m_folder / "station.ini",
+                                                      [](engine::Station::Task) {});
+        m_shared = &m_station->sharedState();
         m_prompts = {};
     }
 
     void cancelledDialogChangesNothing() {
-        ClockSnapshot snapshot(m_prompts, *m_shared);
+        ClockSnapshot snapshot(m_prompts, *m_station);
         snapshot.start(nullptr, model402(), atJuly9);
         QCOMPARE(m_prompts.askedDefaultName, QStringLiteral("Harrowquill_Q520K_1234_status"));
         QCOMPARE(m_prompts.askedFilter, QStringLiteral("Text File (*.txt);;All Files (*.*)"));
@@ -86,7 +90,7 @@ private slots:
 
     // The save dialog may stay open for minutes: the report says when it was written.
     void theTimeIsReadOnceTheFileIsChosen() {
-        ClockSnapshot snapshot(m_prompts, *m_shared);
+        ClockSnapshot snapshot(m_prompts, *m_station);
         m_prompts.answers.push_back(pathOf("report.txt"));
         int readsAfterChoice = 0;
         snapshot.start(nullptr, model402(), [&] {
@@ -97,7 +101,7 @@ private slots:
     }
 
     void bothStagesMakeOneWindowsTextReport() {
-        ClockSnapshot snapshot(m_prompts, *m_shared);
+        ClockSnapshot snapshot(m_prompts, *m_station);
         m_prompts.answers.push_back(pathOf("report.txt"));
         snapshot.start(nullptr, model402(), atJuly9);
         QVERIFY(snapshot.pending());
@@ -120,7 +124,7 @@ private slots:
     }
 
     void aSecondSnapshotClosesTheFirstWithANote() {
-        ClockSnapshot snapshot(m_prompts, *m_shared);
+        ClockSnapshot snapshot(m_prompts, *m_station);
         m_prompts.answers = {pathOf("one.txt"), pathOf("two.txt")};
         snapshot.start(nullptr, model402(), atJuly9);
         snapshot.start(nullptr, model402(), atJuly9);
@@ -136,7 +140,7 @@ private slots:
     }
 
     void aFileThatCannotBeOpenedIsReported() {
-        ClockSnapshot snapshot(m_prompts, *m_shared);
+        ClockSnapshot snapshot(m_prompts, *m_station);
         const QString path = pathOf("missing-folder/report.txt");
         m_prompts.answers.push_back(path);
         snapshot.start(nullptr, model402(), atJuly9);
@@ -149,7 +153,7 @@ private slots:
     }
 
     void aFullDiskAtTheFirstSectionIsReported() {
-        ClockSnapshot snapshot(m_prompts, *m_shared);
+        ClockSnapshot snapshot(m_prompts, *m_station);
         m_prompts.answers.push_back(QStringLiteral("/dev/full"));
         snapshot.start(nullptr, model402(), atJuly9);
         QVERIFY(!snapshot.pending());
@@ -160,7 +164,7 @@ private slots:
     }
 
     void aFullDiskAtTheEventLogIsReportedInsteadOfSuccess() {
-        ClockSnapshot snapshot(m_prompts, *m_shared);
+        ClockSnapshot snapshot(m_prompts, *m_station);
         m_prompts.answers.push_back(pathOf("report.txt"));
         const std::size_t firstSize = withCrLf(snapshotFirstSection(model402(), kJuly9)).size();
         {

@@ -1,5 +1,6 @@
-// The main frame on the offscreen platform: its menus, the enabling by model code, the routing of
-// status messages, the direct requests, the panel coupling and the window placement.
+// The main frame on the offscreen platform: its menus, the enabling by model code, what it does
+// with the station's status messages, the direct requests, the panel coupling and the window
+// placement.
 
 #include <QApplication>
 #include <QComboBox>
@@ -13,11 +14,12 @@
 #include <functional>
 #include <thread>
 
-#include "engine/monitor_shared_state.h"
+#include "dialogs/queued_delivery.h"
+#include "engine/station.h"
 #include "link/settings_file.h"
+#include "shell/brevik2_application.h"
 #include "shell/c_main_frame.h"
 #include "shell/command_ids.h"
-#include "shell/queued_frame_reporter.h"
 #include "shell/unit_status_panel.h"
 #include "shell/window_geometry.h"
 #include "support/scripted_user_prompts.h"
@@ -92,12 +94,19 @@ class MainFrameTest : public QObject {
 private:
     std::unique_ptr<testing::TempFolder> m_folder;
     std::unique_ptr<link::SettingsFile> m_settings;
-    std::unique_ptr<engine::MonitorSharedState> m_shared;
+    QObject m_receiver;
+    // Not started: the tests play its thread through the shared state and its reporter.
+    std::unique_ptr<engine::Station> m_station;
+    engine::MonitorSharedState* m_shared = nullptr;
     testing::ScriptedUserPrompts m_prompts;
     std::unique_ptr<CMainFrame> m_frame;
 
+    // The station's defaults pass comes first, as at start-up.
     void makeFrame() {
-        m_frame = std::make_unique<CMainFrame>(*m_settings, *m_shared, m_prompts);
+        m_station =
+            std::make_unique<engine::Station>(m_settings->path(), dialogs::queuedOnto(m_receiver));
+        m_shared = &m_station->sharedState();
+        m_frame = std::make_unique<CMainFrame>(*m_station, m_prompts);
         m_frame->setClock([] { return LocalTime{2003, 7, 9, 14, 5, 9}; });
     }
 
@@ -117,12 +126,12 @@ private slots:
     void init() {
         m_folder = std::make_unique<testing::TempFolder>();
         m_settings = std::make_unique<link::SettingsFile>(*m_folder / "Brevik2.ini");
-        m_shared = std::make_unique<engine::MonitorSharedState>();
         m_prompts = {};
     }
 
     void cleanup() {
         m_frame.reset();
+        m_station.reset();
         m_settings.reset();
         m_folder.reset();
     }
@@ -298,7 +307,7 @@ private slots:
 
     void statusCodesWithNoActionChangeNothing_data() {
         QTest::addColumn<int>("code");
-        for (int code : {0, 11, 12, 13, 15, 16, 17, 18, 19, 24, 99}) {
+        for (int code : {0, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 24, 99}) {
             QTest::newRow(QByteArray::number(code).constData()) << code;
         }
     }
@@ -317,20 +326,21 @@ private slots:
         QCOMPARE(m_frame->records().variables.asUnsigned(engine::kVarUnitId), 55u);
     }
 
-    void testLinesReachTheOpenDiagnosticsDialog() {
+    void testLinesReachTheOpenDiagnosticsDialogOnly() {
         makeFrame();
-        whileModalOpen(action(kIdTestDiagnostics), [this](QWidget* dialog) {
-            const int before = listItems(dialog);
-            engine::StatusMessage line = messageFor(engine::kStatusTestModeLine);
-            line.reply = "TEST 1 LINE\r\n";
-            m_frame->handleStatusMessage(line);
-            engine::StatusMessage answer = messageFor(engine::kStatusTestRequestAnswered);
-            answer.reply =
-                "\x02"
-                "A04 00000 1\x03";
-            m_frame->handleStatusMessage(answer);
-            QCOMPARE(listItems(dialog), before + 2);
+        engine::StatusMessage line = messageFor(engine::kStatusTestModeLine);
+        line.reply = "TEST 1 LINE\r\n";
+        QWidget* diagnostics = nullptr;
+        whileModalOpen(action(kIdTestDiagnostics), [&](QWidget* dialog) {
+            diagnostics = dialog;
+            m_station->threadReporter().statusMessage(line);
+            QTRY_COMPARE(listItems(dialog), 1);
         });
+        engine::StatusMessage later = messageFor(engine::kStatusTestModeLine, 402);
+        later.reply = line.reply;
+        m_station->threadReporter().statusMessage(later);
+        QTRY_COMPARE(m_frame->records().constants.modelCode(), 402);  // delivered, not listed
+        QCOMPARE(listItems(diagnostics), 1);
     }
 
     void pollCompletedRefreshesTheShownPanelOnly() {
@@ -344,36 +354,6 @@ private slots:
         QCOMPARE(panel->windowTitle(), QStringLiteral("Unit 0 System Monitor"));  // no refresh
         m_frame->handleStatusMessage(message);
         QCOMPARE(panel->windowTitle(), QStringLiteral("Unit 1010 System Monitor"));
-    }
-
-    void serialParametersAnsweredHandsThePortResetToTheMonitorThread() {
-        makeFrame();
-        m_frame->handleStatusMessage(messageFor(engine::kStatusSerialParametersAnswered));
-        QVERIFY(m_shared->portReconfigure.load());
-    }
-
-    void syncAnswerShowsItsResult() {
-        makeFrame();
-        engine::StatusMessage message = messageFor(engine::kStatusSyncAnswered, 400);
-        message.reply = "\x02W22 00000 \x03";
-        m_frame->handleStatusMessage(message);
-        message.reply = "\x02W21 00000 \x03";
-        m_frame->handleStatusMessage(message);
-        QCOMPARE(m_prompts.shown.size(), std::size_t{2});
-        QCOMPARE(m_prompts.shown[0].title, QStringLiteral("Command Status"));
-        QCOMPARE(m_prompts.shown[0].text, QStringLiteral("Sync Complete\n Status = Completed"));
-        QCOMPARE(m_prompts.shown[1].text,
-                 QStringLiteral("Sync Complete\n Status = Did Not Complete"));
-    }
-
-    void scanEndsWithItsMessageBox() {
-        makeFrame();
-        m_frame->handleStatusMessage(messageFor(engine::kStatusScanFound));
-        m_frame->handleStatusMessage(messageFor(engine::kStatusScanNotFound));
-        QCOMPARE(m_prompts.shown.size(), std::size_t{2});
-        QCOMPARE(m_prompts.shown[0].title, QStringLiteral("Scan Status"));
-        QCOMPARE(m_prompts.shown[0].text, QStringLiteral("Cesium instrument located..."));
-        QCOMPARE(m_prompts.shown[1].text, QStringLiteral("Cesium instrument not detected..."));
     }
 
     void eventTableWaitsForTheShownPanelAndIsThenHandedBack() {
@@ -402,19 +382,16 @@ private slots:
 
     void statusTextsAndMessagesCrossFromAnotherThread() {
         makeFrame();
-        QueuedFrameReporter reporter(*m_frame);
+        engine::MonitorReporter& reporter = m_station->threadReporter();
         std::thread monitor([&] {
             reporter.statusText("Unit online             Status = Operating");
-            engine::StatusMessage message = messageFor(engine::kStatusSyncAnswered, 400);
-            message.reply = "\x02W22 \x03";
-            reporter.statusMessage(std::move(message));
+            reporter.statusMessage(messageFor(engine::kStatusPollCompleted, 400));
         });
         monitor.join();
-        QVERIFY(m_prompts.shown.empty());  // nothing runs on the monitor thread
+        QCOMPARE(m_frame->records().constants.modelCode(), 0);  // nothing ran on that thread
         QTRY_COMPARE(m_frame->messagePaneText(),
                      QStringLiteral("Unit online             Status = Operating"));
-        QTRY_COMPARE(m_prompts.shown.size(), std::size_t{1});
-        QCOMPARE(m_frame->records().constants.modelCode(), 400);
+        QTRY_COMPARE(m_frame->records().constants.modelCode(), 400);
     }
 
     void statusBarPanesAndTheIdlePrompt() {
@@ -520,6 +497,18 @@ private slots:
         m_frame->close();
         m_frame.reset();
         QCOMPARE(m_settings->readString("WindowRectangle", ""), std::string("320,210,50,60"));
+    }
+
+    void theExitStepStoresTheWindowRectangleBeforeTheStationStops() {
+        // Should the monitor thread never stop, the process ends inside the exit step: the
+        // rectangle must be in the file by then, not only when the frame goes.
+        qputenv("BREVIK2_SETTINGS", QByteArray::fromStdString(m_settings->path().string()));
+        Brevik2Application program;
+        program.start();
+        moveToOuterRect(program.frame(), {320, 210, 50, 60});
+        QCOMPARE(program.exitStep(), 0);
+        QCOMPARE(m_settings->readString("WindowRectangle", ""), std::string("320,210,50,60"));
+        qunsetenv("BREVIK2_SETTINGS");
     }
 
     void aWindowAtTheScreenEdgeIsNotSaved() {

@@ -9,7 +9,7 @@
 #include <QScrollBar>
 #include <QtTest>
 
-#include "engine/monitor_shared_state.h"
+#include "engine/station.h"
 #include "link/settings_file.h"
 #include "shell/unit_status_panel.h"
 #include "shell/window_geometry.h"
@@ -24,20 +24,26 @@ class UnitStatusPanelTest : public QObject {
 private:
     std::unique_ptr<testing::TempFolder> m_folder;
     std::unique_ptr<link::SettingsFile> m_settings;
-    std::unique_ptr<engine::MonitorSharedState> m_shared;
+    // Not started: it only takes the panel's requests. Its own file keeps its defaults pass
+    // out of the panel's settings.
+    std::unique_ptr<engine::Station> m_station;
+    engine::MonitorSharedState* m_shared = nullptr;
     std::unique_ptr<UnitStatusPanel> m_panel;
 
-    void makePanel() { m_panel = std::make_unique<UnitStatusPanel>(*m_settings, *m_shared); }
+    void makePanel() { m_panel = std::make_unique<UnitStatusPanel>(*m_settings, *m_station); }
 
 private slots:
     void init() {
         m_folder = std::make_unique<testing::TempFolder>();
         m_settings = std::make_unique<link::SettingsFile>(*m_folder / "Brevik2.ini");
-        m_shared = std::make_unique<engine::MonitorSharedState>();
+        m_station = std::make_unique<engine::Station>(*m_folder / "station.ini",
+                                                      [](engine::Station::Task) {});
+        m_shared = &m_station->sharedState();
     }
 
     void cleanup() {
         m_panel.reset();
+        m_station.reset();
         m_settings.reset();
         m_folder.reset();
     }
