@@ -134,7 +134,9 @@ TEST_F(ConsoleAgainstSim, AMetricsEndpointThatCannotStartIsReportedAndMonitoring
 
 TEST_F(ConsoleAgainstSim, ARequestNeverSentEndsTheRunWithItsOwnStatus) {
     server.reset();
-    startSim({.fault = "silent"});
+    sim::SimOptions silent;
+    silent.fault = "silent";
+    startSim(silent);
     const Run result = runWithStatus({"--request", "C03", "--request", "A09 1"});
     EXPECT_EQ(result.status, kExitRequestNotDone);
     EXPECT_NE(result.err.find("request \"C03\" not sent"), std::string::npos) << result.err;

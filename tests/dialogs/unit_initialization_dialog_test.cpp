@@ -212,7 +212,10 @@ void UnitInitializationDialogTest::serialParametersStoreTheLineFirst() {
     QVERIFY(!f.shared.portReconfigure.load());
     brevik2::engine::StatusMessage answered;
     answered.code = request.completionCode;
-    answered.outcome = brevik2::engine::RequestOutcome{request.ticket, true, "\x02C05 OK\x03", ""};
+    answered.outcome = brevik2::engine::RequestOutcome{request.ticket, true,
+                                                       "\x02"
+                                                       "C05 OK\x03",
+                                                       ""};
     f.shared.slot.release();
     f.station.threadReporter().statusMessage(answered);
     QTRY_VERIFY(f.shared.portReconfigure.load());
