@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <future>
 #include <thread>
 
@@ -38,7 +39,10 @@ protected:
         messages =
             s.station.onStatusMessage([this](const StatusMessage& m) { codes.push_back(m.code); });
         s.station.start();
-        ASSERT_TRUE(pumpUntil(s, [this] { return s.station.online(); }));
+        // The first poll follows contact at once; the tests begin once it has ended.
+        ASSERT_TRUE(pumpUntil(s, [this] {
+            return std::find(codes.begin(), codes.end(), kStatusPollCompleted) != codes.end();
+        }));
     }
 
     testing::SimStation s;
