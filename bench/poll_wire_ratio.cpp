@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "metrics: %s\n", error.c_str());
             return 1;
         }
-        exporter->statusMessage({engine::kStatusPollCompleted, {}, records, {}});
+        exporter->statusMessage({engine::kStatusPollCompleted, {}, records, {}, {}});
         for (int i = 0; i < idleConnections; ++i) {
             idle.push_back(idleConnection(exporter->port()));
         }
@@ -197,7 +197,7 @@ int main(int argc, char** argv) {
         pollSeconds +=
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (exporter) {
-            exporter->statusMessage({engine::kStatusPollCompleted, {}, records, {}});
+            exporter->statusMessage({engine::kStatusPollCompleted, {}, records, {}, {}});
         }
     }
     if (scraper) {

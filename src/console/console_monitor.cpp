@@ -3,7 +3,6 @@
 #include <ostream>
 #include <string_view>
 
-#include "engine/metrics_exporter.h"
 #include "engine/reply_lines.h"
 #include "engine/station.h"
 #include "engine/status_message.h"
@@ -62,11 +61,7 @@ int ConsoleMonitor::run(const std::atomic<bool>& interrupted) {
     checkSettingsAccess(station.settings(), m_err);
 
     // A metrics endpoint that cannot start is reported, and monitoring goes on without it.
-    engine::MetricsStartup metrics = engine::startMetricsEndpoint(
-        m_options.metricsListen ? *m_options.metricsListen
-                                : station.settings().readString("MetricsListen", ""),
-        {[&station] { return station.online(); },
-         [&station] { return station.samplingInterval(); }});
+    const std::string metricsText = station.startMetrics(m_options.metricsListen);
 
     const bool timed = m_options.polls || m_options.seconds;
     const bool stopAfterRequests = !m_options.requests.empty() && !timed;
@@ -83,18 +78,19 @@ int ConsoleMonitor::run(const std::atomic<bool>& interrupted) {
         m_out << prefix << text << '\n';
         m_out.flush();
     };
-    if (!metrics.statusText.empty()) {
-        print("status: ", metrics.statusText);
-        if (!metrics.exporter) {
-            m_err << "brevik2-monitor: " << metrics.statusText << '\n';
+    if (!metricsText.empty()) {
+        print("status: ", metricsText);
+        if (station.metricsPort() == 0) {
+            m_err << "brevik2-monitor: " << metricsText << '\n';
             m_err.flush();
         }
     }
+    const auto portSubscription = station.onPortFailure([this](const engine::PortFailure& f) {
+        m_err << "brevik2-monitor: " << engine::describePortFailure(f) << '\n';
+        m_err.flush();
+    });
 
     const auto textSubscription = station.onStatusText([&](std::string_view text) {
-        if (metrics.exporter) {
-            metrics.exporter->statusText(text);
-        }
         // The online text comes every cycle; print it only when it says something new.
         const bool repeat = text.starts_with(kOnlinePrefix) && text == lastStatus;
         if (!repeat) {
@@ -103,9 +99,6 @@ int ConsoleMonitor::run(const std::atomic<bool>& interrupted) {
         lastStatus = text;
     });
     const auto messageSubscription = station.onStatusMessage([&](const engine::StatusMessage& m) {
-        if (metrics.exporter) {
-            metrics.exporter->statusMessage(m);
-        }
         if (m.code != engine::kStatusNothing) {
             print("message: ", std::to_string(m.code));
         }

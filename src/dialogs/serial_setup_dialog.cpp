@@ -2,6 +2,7 @@
 
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QShowEvent>
@@ -94,9 +95,16 @@ SerialSetupDialog::SerialSetupDialog(DialogContext& context, QWidget* parent)
     buttons->addWidget(cancel);
     buttons->addWidget(detect);
     buttons->addStretch();
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(lists);
-    layout->addLayout(buttons);
+    auto* row = new QHBoxLayout;
+    row->addLayout(lists);
+    row->addLayout(buttons);
+    m_portFailure = new QLabel(this);
+    m_portFailure->setObjectName(QStringLiteral("portFailureLine"));
+    m_portFailure->setWordWrap(true);
+    m_portFailure->hide();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(row);
+    layout->addWidget(m_portFailure);
 
     m_scanning = new ScanningDialog(context, this);
 }
@@ -113,8 +121,16 @@ void SerialSetupDialog::showEvent(QShowEvent* event) {
             list->clearSelection();
         }
         reloadFromSettings();
+        showPortFailure();
     }
     LongLivedDialog::showEvent(event);
+}
+
+void SerialSetupDialog::showPortFailure() {
+    const auto& failure = m_context.station.portFailure();
+    m_portFailure->setText(failure ? QString::fromStdString(engine::describePortFailure(*failure))
+                                   : QString());
+    m_portFailure->setVisible(failure.has_value());
 }
 
 void SerialSetupDialog::reloadFromSettings() {

@@ -2,6 +2,7 @@
 
 #include "dialogs/long_lived_dialog.h"
 
+class QLabel;
 class QPushButton;
 
 namespace brevik2::dialogs {
@@ -36,6 +37,7 @@ protected:
 private:
     void store();
     void detect();
+    void showPortFailure();
 
     DialogContext& m_context;
     EntryList* m_comPort;
@@ -44,6 +46,7 @@ private:
     EntryList* m_stopBits;
     EntryList* m_parity;
     ScanningDialog* m_scanning;
+    QLabel* m_portFailure;  // why the port would not open, while it will not
 };
 
 }  // namespace brevik2::dialogs

@@ -26,6 +26,12 @@ public:
         }
     }
 
+    void portOpened(std::string_view device) override {
+        if (!m_shuttingDown.load(std::memory_order_acquire)) {
+            m_reporter.portOpened(device);
+        }
+    }
+
 private:
     MonitorReporter& m_reporter;
     const std::atomic<bool>& m_shuttingDown;

@@ -21,6 +21,8 @@ public:
     virtual void statusMessage(StatusMessage message) = 0;
     // The port failed to open: the device and the system's reason.
     virtual void portFailed(std::string_view /*device*/, std::error_code /*error*/) {}
+    // The port opened.
+    virtual void portOpened(std::string_view /*device*/) {}
 };
 
 }  // namespace brevik2::engine

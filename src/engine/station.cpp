@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "engine/metrics_exporter.h"
 #include "link/command_catalogue.h"
 #include "link/settings_defaults.h"
 
@@ -25,6 +26,10 @@ public:
         post([failure = PortFailure{std::string(device), error}](Station& s) {
             s.dispatchPortFailure(failure);
         });
+    }
+
+    void portOpened(std::string_view) override {
+        post([](Station& s) { s.dispatchPortOpened(); });
     }
 
 private:
@@ -178,14 +183,29 @@ void Station::callEach(Handlers& handlers, const Args&... args) {
 }
 
 void Station::dispatchText(const std::string& text) {
+    if (m_metrics) {
+        m_metrics->statusText(text);
+    }
     callEach(m_textHandlers, std::string_view(text));
 }
 
 void Station::dispatchPortFailure(const PortFailure& failure) {
+    // A scan tries ports that need not exist; its result says what it found.
+    if (m_scanStep || failure == m_portFailure) {
+        return;
+    }
+    m_portFailure = failure;
     callEach(m_portHandlers, failure);
 }
 
+void Station::dispatchPortOpened() {
+    m_portFailure.reset();
+}
+
 void Station::dispatchMessage(StatusMessage& message) {
+    if (m_metrics) {
+        m_metrics->statusMessage(message);
+    }
     callEach(m_messageHandlers, message);
     if (message.code == kStatusPollCompleted) {
         callEach(m_recordHandlers, message.records);
@@ -207,6 +227,18 @@ void Station::dispatchMessage(StatusMessage& message) {
             onDone(*message.outcome);
         }
     }
+}
+
+std::string Station::startMetrics(std::optional<std::string> listenValue) {
+    MetricsStartup startup = startMetricsEndpoint(
+        listenValue ? *listenValue : m_settings.readString("MetricsListen", ""),
+        {[this] { return online(); }, [this] { return samplingInterval(); }});
+    m_metrics = std::move(startup.exporter);
+    return startup.statusText;
+}
+
+int Station::metricsPort() const {
+    return m_metrics ? m_metrics->port() : 0;
 }
 
 void Station::scan(std::function<void(int code)> onStep) {

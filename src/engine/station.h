@@ -5,18 +5,21 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 
 #include "engine/monitor_reporter.h"
 #include "engine/monitor_shared_state.h"
 #include "engine/monitor_thread.h"
+#include "engine/port_failure.h"
 #include "engine/request_outcome.h"
 #include "link/pending_request_slot.h"
 #include "link/settings_file.h"
 
 namespace brevik2::engine {
+
+class MetricsExporter;
 
 // One monitoring station as every front end sees it: the settings file, the state shared with
 // the monitor thread, and the thread itself. Making a Station is the one start-up path: it
@@ -46,10 +49,7 @@ public:
     };
     using OnDone = std::function<void(const RequestOutcome&)>;
 
-    struct PortFailure {
-        std::string device;
-        std::error_code error;
-    };
+    using PortFailure = engine::PortFailure;
 
     // Removes its handler when destroyed.
     class Subscription {
@@ -95,8 +95,19 @@ public:
     Subscription onStatusMessage(std::function<void(const StatusMessage&)> handler);
     // The records of every completed poll.
     Subscription onRecords(std::function<void(const UnitRecords&)> handler);
-    // Each time the port fails to open, with the device and the system's reason.
+    // The port failed to open for a reason other than the last one, or again after it had
+    // opened; the trials of a scan are not reported.
     Subscription onPortFailure(std::function<void(const PortFailure&)> handler);
+    // Why the port would not open, until it opens again.
+    const std::optional<PortFailure>& portFailure() const { return m_portFailure; }
+
+    // Starts the metrics endpoint on listenValue, or on the settings file's MetricsListen when
+    // none is given; an empty value leaves it off. Returns what to tell the operator: where it
+    // serves, or why it could not start (empty when off). Monitoring goes on either way; the
+    // endpoint serves until the station is destroyed.
+    std::string startMetrics(std::optional<std::string> listenValue = std::nullopt);
+    // The port the endpoint listens on; 0 when it does not run.
+    int metricsPort() const;
 
     // The scan over ports and line settings; onStep hears codes 19 (a trial), then 20 (found)
     // or 21 (not found). Also before start(), to scan at once.
@@ -133,6 +144,7 @@ private:
     void dispatchText(const std::string& text);
     void dispatchMessage(StatusMessage& message);
     void dispatchPortFailure(const PortFailure& failure);
+    void dispatchPortOpened();
     template <typename Handlers, typename... Args>
     void callEach(Handlers& handlers, const Args&... args);
 
@@ -151,6 +163,9 @@ private:
     std::map<std::uint64_t, std::function<void(const PortFailure&)>> m_portHandlers;
     std::map<std::uint64_t, OnDone> m_waiting;  // by ticket
     std::function<void(int)> m_scanStep;
+    std::optional<PortFailure> m_portFailure;
+    // Declared last: its server threads read the shared state until it is gone.
+    std::unique_ptr<MetricsExporter> m_metrics;
 };
 
 }  // namespace brevik2::engine

@@ -39,11 +39,13 @@ void SerialPort::open() {
     m_openError = m_platform->open(m_deviceName);
     if (m_openError) {
         traceNote("open failed: " + m_deviceName + ": " + m_openError.message());
-        m_status.statusText("Com Port Failed to open");
+        // The reason first, so a receiver has it when the text comes.
         m_status.portFailed(m_deviceName, m_openError);
+        m_status.statusText("Com Port Failed to open");
         return;
     }
     m_open = true;
+    m_status.portOpened(m_deviceName);
     m_status.statusText("Com port Open OK");
 }
 

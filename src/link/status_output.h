@@ -18,6 +18,8 @@ public:
     // The port could not be opened, and why; besides the status text, for a receiver that
     // wants to tell the operator the reason.
     virtual void portFailed(std::string_view /*device*/, std::error_code /*error*/) {}
+    // The port opened: whatever made it fail before has gone.
+    virtual void portOpened(std::string_view /*device*/) {}
 };
 
 // Swallows every text; for code that runs without anyone listening.

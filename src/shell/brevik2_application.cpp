@@ -30,6 +30,10 @@ void Brevik2Application::start() {
                                                   dialogs::queuedOnto(m_receiver), m_options);
     m_frame = std::make_unique<CMainFrame>(*m_station, m_prompts);
     m_frame->setWindowTitle(QStringLiteral("Brevik 2"));
+    // The endpoint serves from the start, so a scrape can tell "window up, unit silent" from
+    // "station down".
+    const std::string metrics = m_station->startMetrics();
+    m_frame->showMetricsState(QString::fromStdString(metrics), m_station->metricsPort() != 0);
     m_frame->show();
 
     // The banner stands for a second while the event loop runs, so the window paints and

@@ -9,6 +9,7 @@
 #include <cctype>
 
 #include "dialogs/user_prompts.h"
+#include "engine/station.h"
 #include "link/settings_file.h"
 #include "shell/about_box.h"
 #include "shell/c_brevik2_view.h"
@@ -55,6 +56,7 @@ CMainFrame::CMainFrame(engine::Station& station, dialogs::UserPrompts& prompts, 
 
     m_texts = station.onStatusText([this](std::string_view text) {
         showStatusText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+        showPortFailure();
     });
     m_messages = station.onStatusMessage(
         [this](const engine::StatusMessage& message) { handleStatusMessage(message); });
@@ -166,6 +168,7 @@ void CMainFrame::buildMenus() {
 void CMainFrame::buildStatusBar() {
     QStatusBar* bar = statusBar();
     m_messagePane = new QLabel(QString::fromLatin1(kIdlePrompt), bar);
+    m_messagePane->setObjectName(QStringLiteral("messagePane"));
     m_messagePane->setMinimumWidth(1);  // a long text must not widen the window
     bar->addWidget(m_messagePane, 1);
     const char* texts[] = {"CAP", "NUM", "SCRL"};
@@ -222,6 +225,27 @@ void CMainFrame::showStatusText(const QString& text) {
     if (!m_promptlessItemHighlighted) {
         m_messagePane->setText(text);
     }
+}
+
+// "Com Port Failed to open" alone does not say why; the pane's tool tip does, until the port
+// opens.
+void CMainFrame::showPortFailure() {
+    const auto& failure = m_station.portFailure();
+    m_messagePane->setToolTip(
+        failure ? QString::fromStdString(engine::describePortFailure(*failure)) : QString());
+}
+
+void CMainFrame::showMetricsState(const QString& text, bool serving) {
+    if (text.isEmpty()) {
+        return;
+    }
+    auto* pane = new QLabel(serving ? QStringLiteral("Metrics") : QStringLiteral("Metrics off"),
+                            statusBar());
+    pane->setObjectName(QStringLiteral("metricsPane"));
+    pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    pane->setToolTip(text);
+    statusBar()->insertPermanentWidget(0, pane);
+    showStatusText(text);
 }
 
 void CMainFrame::updateModelCommands() {

@@ -40,6 +40,10 @@ public:
     // Writes a status text into the status bar's message pane.
     void showStatusText(const QString& text);
 
+    // Shows where the metrics endpoint serves, or why it does not, in a pane of the status bar
+    // (nothing when metrics are off).
+    void showMetricsState(const QString& text, bool serving);
+
     // Takes one status message: keeps its records, then acts on its code.
     void handleStatusMessage(const engine::StatusMessage& message);
 
@@ -68,6 +72,7 @@ private:
     QAction* addCommand(QMenu* menu, int id, const char* text, const char* prompt,
                         std::function<void()> handler);
     void buildMenus();
+    void showPortFailure();
     void buildStatusBar();
     void createPanel();
     void updateModelCommands();

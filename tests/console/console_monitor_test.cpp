@@ -146,6 +146,20 @@ TEST_F(ConsoleAgainstSim, ARequestNeverSentEndsTheRunWithItsOwnStatus) {
               0);
 }
 
+TEST_F(ConsoleAgainstSim, SaysOnceWhyThePortWillNotOpen) {
+    const std::string absent = (folder / "absent").string();
+    link::SettingsFile(folder / "Brevik2.ini").writeString("ComPort", absent);
+    const Run result = runWithStatus({"--request", "C03"});
+    EXPECT_EQ(result.status, kExitRequestNotDone);
+    EXPECT_GE(std::count(result.out.begin(), result.out.end(), "status: Com Port Failed to open"),
+              2);
+    EXPECT_EQ(result.err,
+              "brevik2-monitor: cannot open " + absent +
+                  ": No such file or directory; check that the unit's adapter is plugged in and "
+                  "that ComPort names it\n"
+                  "brevik2-monitor: request \"C03\" not sent: the unit did not come online\n");
+}
+
 TEST(ConsoleOptions, RefusesWhatCannotBeSent) {
     std::string error;
     EXPECT_FALSE(parseConsoleOptions({"--request", "C06 " + std::string(1024, 'x')}, error));

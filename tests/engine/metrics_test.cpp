@@ -89,7 +89,7 @@ TEST_F(UnitMetricsTest, BeforeThePollOnlyStateAndCountersThenTheFilesValues) {
         EXPECT_EQ(name.find("volts"), std::string::npos) << name;
     }
 
-    StatusMessage message{kStatusPollCompleted, {}, polledRecords(), {}};
+    StatusMessage message{kStatusPollCompleted, {}, polledRecords(), {}, {}};
     metrics.statusMessage(message);
     online = true;
     const auto after = samples(metrics);
@@ -135,10 +135,10 @@ TEST_F(UnitMetricsTest, CountersFollowTheEnginesTexts) {
 }
 
 TEST_F(UnitMetricsTest, ContactNamesTheUnitAndOtherMessagesChangeNothing) {
-    StatusMessage contact{kStatusUnitOnline, {}, polledRecords(), {}};
+    StatusMessage contact{kStatusUnitOnline, {}, polledRecords(), {}, {}};
     contact.records.constants.setUnsigned(kConUnitId, 77);
     metrics.statusMessage(contact);
-    StatusMessage answer{kStatusCommandAnswered, {}, polledRecords(), {}};
+    StatusMessage answer{kStatusCommandAnswered, {}, polledRecords(), {}, {}};
     metrics.statusMessage(answer);
     const auto found = samples(metrics);
     EXPECT_EQ(found.count(R"(brevik2_online{model="401",unit_id="77"})"), 1u);

@@ -9,6 +9,7 @@
 #include <future>
 #include <thread>
 
+#include "support/http_client.h"
 #include "support/sim_station.h"
 
 namespace brevik2::engine {
@@ -112,6 +113,81 @@ TEST_F(StationAgainstSim, NothingIsDeliveredAfterStop) {
     EXPECT_FALSE(done);
     EXPECT_EQ(texts, textsAtStop);
     EXPECT_EQ(codes.size(), codesAtStop);
+}
+
+TEST_F(StationAgainstSim, ServesMetricsOfItsPollsOrSaysWhyNot) {
+    EXPECT_EQ(s.station.startMetrics("127.0.0.1:99999"),
+              "Metrics off: MetricsListen \"127.0.0.1:99999\" has no port from 0 to 65535");
+    EXPECT_EQ(s.station.metricsPort(), 0);
+    EXPECT_EQ(s.station.startMetrics(""), "");
+
+    const std::string text = s.station.startMetrics("127.0.0.1:0");
+    const int port = s.station.metricsPort();
+    ASSERT_NE(port, 0) << text;
+    EXPECT_EQ(text, "Metrics on http://127.0.0.1:" + std::to_string(port) + "/metrics");
+    // The endpoint is fed from the station's own deliveries: the next poll reaches it.
+    const std::size_t seen = codes.size();
+    s.station.setSamplingInterval(0);
+    ASSERT_TRUE(pumpUntil(s, [&] {
+        return std::find(codes.begin() + static_cast<std::ptrdiff_t>(seen), codes.end(),
+                         kStatusPollCompleted) != codes.end();
+    }));
+    const auto page = testing::httpGet(port, "/metrics", kBound);
+    ASSERT_TRUE(page);
+    EXPECT_NE(page->find("brevik2_online{model=\""), std::string::npos) << *page;
+    const auto line = page->find("\nbrevik2_polls_completed_total{");
+    ASSERT_NE(line, std::string::npos) << *page;
+    const auto end = page->find('\n', line + 1);
+    EXPECT_GE(std::stod(page->substr(page->rfind(' ', end) + 1, end)), 1.0) << *page;
+}
+
+// A port that will not open is reported once per reason, not once per cycle, and forgotten
+// when it opens.
+TEST(StationPort, AFailureIsReportedOncePerReasonUntilThePortOpens) {
+    testing::SimStation s;
+    std::string error;
+    ASSERT_TRUE(s.startUnit({}, &error)) << error;
+    s.station.settings().writeString("ComPort", (s.folder / "absent").string());
+    std::vector<PortFailure> failures;
+    int failedTexts = 0;
+    bool opened = false;
+    const auto f = s.station.onPortFailure([&](const PortFailure& p) { failures.push_back(p); });
+    const auto t = s.station.onStatusText([&](std::string_view text) {
+        failedTexts += text == "Com Port Failed to open";
+        opened = opened || text == "Com port Open OK";
+    });
+    s.station.start();
+    ASSERT_TRUE(pumpUntil(s, [&] { return failedTexts >= 3; }));
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].device, (s.folder / "absent").string());
+    EXPECT_EQ(failures[0].error, std::errc::no_such_file_or_directory);
+    EXPECT_EQ(s.station.portFailure(), failures[0]);
+
+    s.station.settings().writeString("ComPort", "Com1");
+    s.station.reconfigurePort();
+    ASSERT_TRUE(pumpUntil(s, [&] { return opened; }));
+    EXPECT_FALSE(s.station.portFailure());
+}
+
+TEST(PortFailureText, NamesTheDeviceTheReasonAndWhatHelps) {
+    const struct {
+        std::errc error;
+        const char* hint;
+    } rows[] = {
+        {std::errc::permission_denied, "dialout group"},
+        {std::errc::no_such_file_or_directory, "plugged in"},
+        {std::errc::device_or_resource_busy, "another program"},
+        {std::errc::io_error, nullptr},
+    };
+    for (const auto& row : rows) {
+        const auto error = std::make_error_code(row.error);
+        const std::string text = describePortFailure({"/dev/ttyS0", error});
+        EXPECT_TRUE(text.starts_with("cannot open /dev/ttyS0: " + error.message())) << text;
+        EXPECT_EQ(text.find(';') != std::string::npos, row.hint != nullptr) << text;
+        if (row.hint != nullptr) {
+            EXPECT_NE(text.find(row.hint), std::string::npos) << text;
+        }
+    }
 }
 
 TEST(StationStuck, AThreadThatWillNotStopEndsTheProcessWithItsOwnStatus) {

@@ -33,6 +33,15 @@ fail() {
 # shellcheck source=../support/wait_for.sh
 source "$(dirname "$0")/../support/wait_for.sh"
 
+# The window serves metrics too; a clash on this random port would fail the test loudly.
+metrics_port=$((20000 + RANDOM % 40000))
+scrape() {
+  exec 3<>"/dev/tcp/127.0.0.1/$metrics_port" || return 1
+  printf 'GET /metrics HTTP/1.0\r\n\r\n' >&3
+  cat <&3
+  exec 3<&-
+}
+
 # A screen of 1280 x 1024. The stored main window is too wide for it: the width falls back to
 # 600, and since its left plus the stored width runs off the screen, it is centred: left 340.
 mkdir -p "$work/data"
@@ -46,6 +55,7 @@ OnlineDatafileDirectory=$work/data/
 WindowRectangle=5000,300,40,30
 UnitStatusRectangle=900,560,20,370
 UnitStatusVisible=true
+MetricsListen=127.0.0.1:$metrics_port
 INI
 
 "$sim" --model 401 --link "$work/com1" >"$work/sim.log" 2>&1 &
@@ -74,6 +84,9 @@ grep -q '^BaudRate=9600' "$work/Brevik2.ini" || fail "the defaults pass did not 
 grep -q '^SerialSwitchCodeRepeatFactor=8' "$work/Brevik2.ini" || fail "the defaults pass stopped early"
 grep -q '^WindowRectangle=5000,300,40,30' "$work/Brevik2.ini" || fail "WindowRectangle changed early"
 
+scrape 2>/dev/null | grep -q '^brevik2_online{model="401",unit_id="1010"} 1$' ||
+  fail "the window's metrics endpoint does not show the unit online"
+
 frame=$(xdotool search --name '^Brevik 2$' | head -n1)
 [ -n "$frame" ] || fail "no window titled Brevik 2"
 xprop -id "$frame" WM_NAME | grep -q '"Brevik 2"' || fail "WM_NAME is not Brevik 2"
@@ -92,9 +105,12 @@ if command -v xwd >/dev/null; then
   fi
 fi
 
+# Exit through the File menu: x only once the menu's popup has come up.
+visible_windows() { xdotool search --onlyvisible --pid "$app" 2>/dev/null | wc -l; }
+before=$(visible_windows)
 xdotool windowfocus --sync "$frame"
 xdotool key --clearmodifiers alt+f
-sleep 0.5
+wait_for 100 test "$(visible_windows)" -gt "$before" || fail "the File menu did not open"
 xdotool key x
 for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app" 2>/dev/null && { kill "$app"; fail "Exit from the File menu did not end the program"; }

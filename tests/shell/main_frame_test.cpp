@@ -394,6 +394,36 @@ private slots:
         QTRY_COMPARE(m_frame->records().constants.modelCode(), 400);
     }
 
+    // Why the port will not open shows without a modal box: in the message pane's tool tip and
+    // in the serial setup dialog, until the port opens. The metrics endpoint has a pane.
+    void portFailureReasonAndMetricsShowWithoutABox() {
+        makeFrame();
+        auto* pane = m_frame->findChild<QLabel*>(QStringLiteral("messagePane"));
+        engine::MonitorReporter& reporter = m_station->threadReporter();
+        reporter.portFailed("/dev/ttyS0", std::make_error_code(std::errc::permission_denied));
+        reporter.statusText("Com Port Failed to open");
+        QTRY_COMPARE(m_frame->messagePaneText(), QStringLiteral("Com Port Failed to open"));
+        QVERIFY2(pane->toolTip().startsWith("cannot open /dev/ttyS0: ") &&
+                     pane->toolTip().contains("dialout"),
+                 qPrintable(pane->toolTip()));
+        whileModalOpen(action(kIdConfigureSerialPort), [&](QWidget* dialog) {
+            auto* line = dialog->findChild<QLabel*>(QStringLiteral("portFailureLine"));
+            QVERIFY(line != nullptr && line->isVisible());
+            QCOMPARE(line->text(), pane->toolTip());
+        });
+        reporter.portOpened("/dev/ttyS0");
+        reporter.statusText("Com port Open OK");
+        QTRY_COMPARE(m_frame->messagePaneText(), QStringLiteral("Com port Open OK"));
+        QCOMPARE(pane->toolTip(), QString());
+
+        const std::string metrics = m_station->startMetrics("127.0.0.1:0");
+        m_frame->showMetricsState(QString::fromStdString(metrics), m_station->metricsPort() != 0);
+        auto* metricsPane = m_frame->findChild<QLabel*>(QStringLiteral("metricsPane"));
+        QVERIFY(metricsPane != nullptr);
+        QCOMPARE(metricsPane->text(), QStringLiteral("Metrics"));
+        QCOMPARE(metricsPane->toolTip(), QString::fromStdString(metrics));
+    }
+
     void statusBarPanesAndTheIdlePrompt() {
         makeFrame();
         QCOMPARE(m_frame->messagePaneText(), QStringLiteral("Ready"));
