@@ -34,6 +34,7 @@ std::string scaled(std::int32_t value, const char* pattern) {
 }  // namespace
 
 const std::vector<const char*>& panelGroups() {
+    // Kept: "System Intormation" is the panel's caption as operators know it, misspelled.
     static const std::vector<const char*> groups{
         "Power Supplies",           "Monitors",           "Control Signals", "Operating Parameters",
         "Servo Difference Signals", "System Intormation", "Other Signals",

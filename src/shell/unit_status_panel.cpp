@@ -26,6 +26,7 @@ constexpr const char* kColumns[][2] = {
     {"Control Signals", "Operating Parameters"},
     {"Servo Difference Signals", "Other Signals"},
 };
+// Kept: the caption's misspelling (see panelGroups()).
 constexpr const char* kSystemGroup = "System Intormation";
 
 // A title bar and borders, as most window managers draw them.
