@@ -9,6 +9,7 @@
 #include "engine/task_queue.h"
 #include "link/command_catalogue.h"
 #include "link/settings_file.h"
+#include "link/settings_keys.h"
 #include "link/settings_location.h"
 
 namespace brevik2::console {
@@ -24,7 +25,7 @@ constexpr int kContactAttempts = 6;
 // Says so when the settings file cannot be read or written; the program goes on with the
 // fallbacks either way. Nothing is written to find out: operators keep the file by hand.
 void checkSettingsAccess(const link::SettingsFile& settings, std::ostream& err) {
-    if (!settings.find("ComPort", 255) || !settings.isWritable()) {
+    if (!settings.find(link::settings_keys::kComPort.name, 255) || !settings.isWritable()) {
         err << "brevik2-monitor: cannot read or write the settings file "
             << settings.path().string() << "; going on with the built-in fallbacks\n";
         err.flush();

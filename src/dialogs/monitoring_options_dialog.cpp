@@ -12,6 +12,7 @@
 #include "dialogs/user_prompts.h"
 #include "engine/station.h"
 #include "link/settings_file.h"
+#include "link/settings_keys.h"
 #include "link/settings_value.h"
 
 namespace brevik2::dialogs {
@@ -19,15 +20,17 @@ namespace {
 
 // Values are read, and field texts taken, with room for 254 characters.
 constexpr int kValueChars = 254;
-constexpr const char* kMonitoringEnabled = "MonitoringEnabled";
-constexpr const char* kRecordDataFile = "RecordDataFile";
-constexpr const char* kSamplingInterval = "SamplingInterval";
-constexpr const char* kDirectory = "OnlineDatafileDirectory";
-constexpr const char* kTemplate = "TelemetryFilenameTemplate";
+constexpr const link::SettingsKey& kMonitoringEnabled = link::settings_keys::kMonitoringEnabled;
+constexpr const link::SettingsKey& kRecordDataFile = link::settings_keys::kRecordDataFile;
+constexpr const link::SettingsKey& kSamplingInterval = link::settings_keys::kSamplingInterval;
+constexpr const link::SettingsKey& kDirectory = link::settings_keys::kOnlineDatafileDirectory;
+constexpr const link::SettingsKey& kTemplate = link::settings_keys::kTelemetryFilenameTemplate;
 
-std::string readTrimmed(const link::SettingsFile& settings, const char* key,
-                        const std::string& fallback) {
-    return link::trimSettingsValue(settings.readString(key, fallback, kValueChars));
+// A missing folder shows as the folder the recorder then uses: "c:\" on Windows, elsewhere the
+// home folder.
+std::string readTrimmed(const link::SettingsFile& settings, const link::SettingsKey& key) {
+    return link::trimSettingsValue(
+        settings.readString(key.name, link::resolveDataDirectory(key.dialogFallback), kValueChars));
 }
 
 bool isTrue(std::string value) {
@@ -99,20 +102,17 @@ MonitoringOptionsDialog::MonitoringOptionsDialog(DialogContext& context, QWidget
 
 void MonitoringOptionsDialog::load() {
     const link::SettingsFile& settings = m_context.settings;
-    m_enableMonitoring->setChecked(isTrue(readTrimmed(settings, kMonitoringEnabled, "false")));
-    m_createDataFile->setChecked(isTrue(readTrimmed(settings, kRecordDataFile, "false")));
+    m_enableMonitoring->setChecked(isTrue(readTrimmed(settings, kMonitoringEnabled)));
+    m_createDataFile->setChecked(isTrue(readTrimmed(settings, kRecordDataFile)));
 
-    std::string interval = readTrimmed(settings, kSamplingInterval, "13");
+    std::string interval = readTrimmed(settings, kSamplingInterval);
     const int seconds = leadingInteger(interval);
     if (seconds < 0 || seconds > 100000) {
         interval = "10";
     }
     m_pollingRate->setText(QString::fromStdString(interval));
-    // "c:\" on Windows; elsewhere the home folder the recorder falls back to.
-    m_outputDirectory->setText(
-        QString::fromStdString(readTrimmed(settings, kDirectory, link::defaultDataDirectory())));
-    m_filenameTemplate->setText(
-        QString::fromStdString(readTrimmed(settings, kTemplate, "Unit%ld.CFM2")));
+    m_outputDirectory->setText(QString::fromStdString(readTrimmed(settings, kDirectory)));
+    m_filenameTemplate->setText(QString::fromStdString(readTrimmed(settings, kTemplate)));
 }
 
 void MonitoringOptionsDialog::browse() {
@@ -128,18 +128,18 @@ void MonitoringOptionsDialog::browse() {
 
 void MonitoringOptionsDialog::store() {
     const link::SettingsFile& settings = m_context.settings;
-    settings.writeString(kMonitoringEnabled, trueFalse(m_enableMonitoring->isChecked()));
-    settings.writeString(kRecordDataFile, trueFalse(m_createDataFile->isChecked()));
+    settings.writeString(kMonitoringEnabled.name, trueFalse(m_enableMonitoring->isChecked()));
+    settings.writeString(kRecordDataFile.name, trueFalse(m_createDataFile->isChecked()));
 
     const std::string interval = fieldText(m_pollingRate);
     const int seconds = leadingInteger(interval);
     if (seconds > 0 && seconds < 100000) {
-        settings.writeString(kSamplingInterval, interval);
+        settings.writeString(kSamplingInterval.name, interval);
         m_context.station.setSamplingInterval(seconds);
     }
 
-    settings.writeString(kDirectory, fieldText(m_outputDirectory));
-    settings.writeString(kTemplate, fieldText(m_filenameTemplate));
+    settings.writeString(kDirectory.name, fieldText(m_outputDirectory));
+    settings.writeString(kTemplate.name, fieldText(m_filenameTemplate));
     accept();
 }
 

@@ -18,9 +18,12 @@
 #include "link/port_name.h"
 #include "link/serial_device_list.h"
 #include "link/settings_file.h"
+#include "link/settings_keys.h"
 #include "link/settings_value.h"
 
 namespace brevik2::dialogs {
+
+namespace keys = link::settings_keys;
 namespace {
 
 // Values are read with room for 31 characters, enough for any entry; a port's network address
@@ -135,18 +138,16 @@ void SerialSetupDialog::showPortFailure() {
 
 void SerialSetupDialog::reloadFromSettings() {
     const struct {
-        const char* key;
-        const char* fallback;
+        const link::SettingsKey& key;
         EntryList* list;
     } kLoad[] = {
-        {"ComPort", "Com1", m_comPort},   {"Parity", "N", m_parity},
-        {"BaudRate", "9600", m_baudRate}, {"StopBits", "1", m_stopBits},
-        {"DataBits", "8", m_dataBits},
+        {keys::kComPort, m_comPort},   {keys::kParity, m_parity},     {keys::kBaudRate, m_baudRate},
+        {keys::kStopBits, m_stopBits}, {keys::kDataBits, m_dataBits},
     };
     for (const auto& item : kLoad) {
-        const QString value =
-            QString::fromStdString(link::trimSettingsValue(m_context.settings.readString(
-                item.key, item.fallback, item.list == m_comPort ? kComPortChars : kValueChars)));
+        const QString value = QString::fromStdString(link::trimSettingsValue(
+            m_context.settings.readString(item.key.name, item.key.dialogFallback,
+                                          item.list == m_comPort ? kComPortChars : kValueChars)));
         // A stored network address joins the port list, so it shows as the selected entry.
         if (item.list == m_comPort && isNetworkAddress(value) && m_comPort->findText(value) < 0) {
             m_comPort->addItem(value);
@@ -171,16 +172,16 @@ void SerialSetupDialog::scanStep(int code) {
 
 void SerialSetupDialog::store() {
     const struct {
-        const char* key;
+        const link::SettingsKey& key;
         EntryList* list;
     } kStore[] = {
-        {"BaudRate", m_baudRate}, {"Parity", m_parity},     {"DataBits", m_dataBits},
-        {"ComPort", m_comPort},   {"StopBits", m_stopBits},
+        {keys::kBaudRate, m_baudRate}, {keys::kParity, m_parity},     {keys::kDataBits, m_dataBits},
+        {keys::kComPort, m_comPort},   {keys::kStopBits, m_stopBits},
     };
     for (const auto& item : kStore) {
         // A list without a selected entry leaves its key as stored: typed text is never stored.
         if (const auto entry = item.list->selectedEntry()) {
-            m_context.settings.writeString(item.key, entry->toStdString());
+            m_context.settings.writeString(item.key.name, entry->toStdString());
         }
     }
     m_context.station.reconfigurePort();

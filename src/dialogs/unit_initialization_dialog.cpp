@@ -16,9 +16,12 @@
 #include "engine/status_message.h"
 #include "engine/status_records.h"
 #include "link/settings_file.h"
+#include "link/settings_keys.h"
 #include "link/settings_value.h"
 
 namespace brevik2::dialogs {
+
+namespace keys = link::settings_keys;
 namespace {
 
 using engine::NvRecord;
@@ -207,19 +210,18 @@ void UnitInitializationDialog::fillForm() {
     }
 
     const struct {
-        const char* key;
-        const char* fallback;
+        const link::SettingsKey& key;
         EntryList* list;
     } kSerial[] = {
-        {"BaudRate", "9600", m_baudRate},
-        {"Parity", "N", m_parity},
-        {"DataBits", "8", m_dataBits},
-        {"StopBits", "1", m_stopBits},
+        {keys::kBaudRate, m_baudRate},
+        {keys::kParity, m_parity},
+        {keys::kDataBits, m_dataBits},
+        {keys::kStopBits, m_stopBits},
     };
     for (const auto& item : kSerial) {
         item.list->clearSelection();
-        const std::string value = link::trimSettingsValue(
-            m_context.settings.readString(item.key, item.fallback, kSerialValueChars));
+        const std::string value = link::trimSettingsValue(m_context.settings.readString(
+            item.key.name, item.key.dialogFallback, kSerialValueChars));
         item.list->selectByPrefix(QString::fromStdString(value));
     }
 
@@ -286,10 +288,10 @@ std::optional<std::string> UnitInitializationDialog::parameterFor(Button button)
             // Written before the request is queued, so the port reset that follows the answer
             // reads the new values.
             const link::SettingsFile& settings = m_context.settings;
-            settings.writeString("Parity", *parity);
-            settings.writeString("DataBits", *dataBits);
-            settings.writeString("StopBits", *stopBits);
-            settings.writeString("BaudRate", *baudRate);
+            settings.writeString(keys::kParity.name, *parity);
+            settings.writeString(keys::kDataBits.name, *dataBits);
+            settings.writeString(keys::kStopBits.name, *stopBits);
+            settings.writeString(keys::kBaudRate.name, *baudRate);
             return serialParameters(*baudRate, *dataBits, *parity, *stopBits);
         }
         case kTimeConstant:

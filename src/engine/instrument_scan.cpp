@@ -5,10 +5,13 @@
 #include "engine/status_queries.h"
 #include "link/serial_port.h"
 #include "link/settings_file.h"
+#include "link/settings_keys.h"
 #include "link/status_output.h"
 #include "link/stop_signal.h"
 
 namespace brevik2::engine {
+
+namespace keys = link::settings_keys;
 namespace {
 
 struct CommonSetting {
@@ -55,8 +58,8 @@ bool InstrumentScan::run() {
     return found;
 }
 
-void InstrumentScan::write(const char* key, const std::string& value) {
-    m_settings.writeString(key, value);
+void InstrumentScan::write(const link::SettingsKey& key, const std::string& value) {
+    m_settings.writeString(key.name, value);
 }
 
 bool InstrumentScan::stopping() const {
@@ -80,14 +83,14 @@ bool InstrumentScan::phaseOne() {
         for (std::size_t i = 0; i < std::size(kCommonSettings); ++i) {
             const CommonSetting& s = kCommonSettings[i];
             if (i == 0) {
-                write("ComPort", port);
+                write(keys::kComPort, port);
             }
             if (s.baud != nullptr) {
-                write("BaudRate", s.baud);
+                write(keys::kBaudRate, s.baud);
             }
-            write("DataBits", s.dataBits);
-            write("StopBits", s.stopBits);
-            write("Parity", s.parity);
+            write(keys::kDataBits, s.dataBits);
+            write(keys::kStopBits, s.stopBits);
+            write(keys::kParity, s.parity);
             if (trial()) {
                 return true;
             }
@@ -101,15 +104,15 @@ bool InstrumentScan::phaseOne() {
 
 bool InstrumentScan::phaseTwo() {
     for (const std::string& port : m_plan.ports) {
-        write("ComPort", port);
+        write(keys::kComPort, port);
         for (int baud = 300; baud <= 19200; baud *= 2) {
-            write("BaudRate", std::to_string(baud));
+            write(keys::kBaudRate, std::to_string(baud));
             for (int dataBits = 7; dataBits <= 8; ++dataBits) {
-                write("DataBits", std::to_string(dataBits));
+                write(keys::kDataBits, std::to_string(dataBits));
                 for (int stopBits = 1; stopBits <= 2; ++stopBits) {
-                    write("StopBits", std::to_string(stopBits));
+                    write(keys::kStopBits, std::to_string(stopBits));
                     for (const char* parity : kParities) {
-                        write("Parity", parity);
+                        write(keys::kParity, parity);
                         if (trial()) {
                             return true;
                         }

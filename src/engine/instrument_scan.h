@@ -9,6 +9,7 @@
 namespace brevik2::link {
 class SerialPort;
 class SettingsFile;
+struct SettingsKey;
 class StatusOutput;
 class StopSignal;
 }  // namespace brevik2::link
@@ -45,7 +46,7 @@ private:
     bool trial();
     bool cancelled() const;
     bool stopping() const;
-    void write(const char* key, const std::string& value);
+    void write(const link::SettingsKey& key, const std::string& value);
     bool phaseOne();
     bool phaseTwo();
 

@@ -9,6 +9,7 @@
 #include "engine/status_message.h"
 #include "link/request_framing.h"
 #include "link/settings_file.h"
+#include "link/settings_keys.h"
 #include "link/settings_value.h"
 
 namespace brevik2::engine {
@@ -16,8 +17,8 @@ namespace {
 
 constexpr std::size_t kTestLineMax = 255;
 
-bool readTrueFalse(const link::SettingsFile& settings, const char* key) {
-    std::string value = link::trimSettingsValue(settings.readString(key, "false"));
+bool readTrueFalse(const link::SettingsFile& settings, const link::SettingsKey& key) {
+    std::string value = link::trimSettingsValue(settings.readString(key.name, key.fallback));
     std::transform(value.begin(), value.end(), value.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return value == "true";
@@ -59,9 +60,10 @@ void MonitorSession::begin() {
     m_failures = 0;
     m_port = std::make_unique<link::SerialPort>(m_settings, m_status, m_options.timeouts, &m_stop);
     m_queries = std::make_unique<StatusQueries>(*m_port, m_status);
-    m_shared.monitoringEnabled.store(readTrueFalse(m_settings, "MonitoringEnabled"),
-                                     std::memory_order_release);
-    m_shared.recordDataFile.store(readTrueFalse(m_settings, "RecordDataFile"),
+    m_shared.monitoringEnabled.store(
+        readTrueFalse(m_settings, link::settings_keys::kMonitoringEnabled),
+        std::memory_order_release);
+    m_shared.recordDataFile.store(readTrueFalse(m_settings, link::settings_keys::kRecordDataFile),
                                   std::memory_order_release);
     // Response mode without debug messages; its answer does not matter.
     if (link::sendRequest(*m_port, "A15", "0")) {
@@ -76,7 +78,9 @@ bool MonitorSession::cycle() {
         InstrumentScan scan(
             m_settings, m_shared, *m_port, *m_queries, m_records, m_stop,
             [this](int code) { post(code); },
-            scanPlanFor(link::trimSettingsValue(m_settings.readString("ComPort", "COM1", 255)),
+            scanPlanFor(link::trimSettingsValue(
+                            m_settings.readString(link::settings_keys::kComPort.name,
+                                                  link::settings_keys::kComPort.fallback, 255)),
                         scanPorts(m_options.deviceFolder, m_settings.path().parent_path())),
             &m_status);
         scan.run();

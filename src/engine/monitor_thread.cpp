@@ -6,6 +6,7 @@
 #include "engine/monitor_session.h"
 #include "engine/monitor_shared_state.h"
 #include "link/settings_file.h"
+#include "link/settings_keys.h"
 #include "link/settings_value.h"
 
 namespace brevik2::engine {
@@ -91,7 +92,9 @@ void MonitorThread::run() {
 }
 
 int readSamplingInterval(const link::SettingsFile& settings) {
-    const std::string text = link::trimSettingsValue(settings.readString("SamplingInterval", "13"));
+    const std::string text = link::trimSettingsValue(
+        settings.readString(link::settings_keys::kSamplingInterval.name,
+                            link::settings_keys::kSamplingInterval.fallback));
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
         ++i;

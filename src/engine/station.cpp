@@ -5,6 +5,7 @@
 #include "engine/metrics_exporter.h"
 #include "link/command_catalogue.h"
 #include "link/settings_defaults.h"
+#include "link/settings_keys.h"
 
 namespace brevik2::engine {
 
@@ -231,7 +232,9 @@ void Station::dispatchMessage(StatusMessage& message) {
 
 std::string Station::startMetrics(std::optional<std::string> listenValue) {
     MetricsStartup startup = startMetricsEndpoint(
-        listenValue ? *listenValue : m_settings.readString("MetricsListen", ""),
+        listenValue ? *listenValue
+                    : m_settings.readString(link::settings_keys::kMetricsListen.name,
+                                            link::settings_keys::kMetricsListen.fallback),
         {[this] { return online(); }, [this] { return samplingInterval(); }});
     m_metrics = std::move(startup.exporter);
     return startup.statusText;

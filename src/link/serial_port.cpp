@@ -7,12 +7,15 @@
 #include "link/platform_port.h"
 #include "link/port_name.h"
 #include "link/settings_file.h"
+#include "link/settings_keys.h"
 #include "link/settings_value.h"
 #include "link/status_output.h"
 #include "link/stop_signal.h"
 #include "link/trace.h"
 
 namespace brevik2::link {
+
+namespace keys = settings_keys;
 
 SerialPort::SerialPort(const SettingsFile& settings, StatusOutput& status, SerialTimeouts timeouts,
                        const StopSignal* stop)
@@ -33,7 +36,8 @@ void SerialPort::open() {
     if (m_open) {
         close();
     }
-    const std::string stored = trimSettingsValue(m_settings.readString("ComPort", "COM1", 255));
+    const std::string stored =
+        trimSettingsValue(m_settings.readString(keys::kComPort.name, keys::kComPort.fallback, 255));
     m_deviceName = resolvePortName(stored, m_settings.path().parent_path());
     m_platform = makePlatformPort(m_deviceName, m_stop);
     m_openError = m_platform->open(m_deviceName);
@@ -50,13 +54,14 @@ void SerialPort::open() {
 }
 
 void SerialPort::configure() {
-    int baud = m_settings.readInt("BaudRate", 2400);
+    int baud = m_settings.readInt(keys::kBaudRate.name, keys::kBaudRate.fallbackNumber());
     if (!isValidBaudRate(baud)) {
-        m_settings.writeString("BaudRate", "9600");
+        m_settings.writeString(keys::kBaudRate.name, "9600");
         baud = 9600;
     }
 
-    const std::string parityText = trimSettingsValue(m_settings.readString("Parity", "Odd", 9));
+    const std::string parityText =
+        trimSettingsValue(m_settings.readString(keys::kParity.name, keys::kParity.fallback, 9));
     switch (parityText.empty() ? '\0' : std::tolower(static_cast<unsigned char>(parityText[0]))) {
         case 'o':
             m_parity = Parity::Odd;
@@ -75,24 +80,25 @@ void SerialPort::configure() {
             break;
         default:
             // The parity in use stays; on the very first configuration that is the port's own.
-            m_settings.writeString("Parity", "1");
+            m_settings.writeString(keys::kParity.name, "1");
             break;
     }
 
-    const std::string stopText = trimSettingsValue(m_settings.readString("StopBits", "1", 9));
+    const std::string stopText =
+        trimSettingsValue(m_settings.readString(keys::kStopBits.name, keys::kStopBits.fallback, 9));
     StopBits stopBits = StopBits::Two;
     if (stopText == "1") {
         stopBits = StopBits::One;
     } else if (stopText == "1.5") {
         stopBits = StopBits::OneAndHalf;
     } else if (stopText != "2") {
-        m_settings.writeString("StopBits", "1");
+        m_settings.writeString(keys::kStopBits.name, "1");
         m_status.statusText("Stop Bits Invalid in .ini file");
     }
 
-    int dataBits = m_settings.readInt("DataBits", 7);
+    int dataBits = m_settings.readInt(keys::kDataBits.name, keys::kDataBits.fallbackNumber());
     if (dataBits != 7 && dataBits != 8) {
-        m_settings.writeString("DataBits", "7");
+        m_settings.writeString(keys::kDataBits.name, "7");
         m_status.statusText("Data Bits Invalid in .ini file");
         dataBits = 8;
     }

@@ -1,6 +1,7 @@
 #include "shell/c_brevik2_view.h"
 
 #include "link/settings_file.h"
+#include "link/settings_keys.h"
 #include "shell/window_geometry.h"
 
 namespace brevik2::shell {
@@ -24,7 +25,7 @@ void CBrevik2View::storeRectangle() {
         return;
     }
     if (const auto text = rectangleToStore(outerRect(*frame))) {
-        m_settings.writeString("WindowRectangle", *text);
+        m_settings.writeString(link::settings_keys::kWindowRectangle.name, *text);
     }
 }
 

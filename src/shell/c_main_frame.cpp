@@ -11,6 +11,7 @@
 #include "dialogs/user_prompts.h"
 #include "engine/station.h"
 #include "link/settings_file.h"
+#include "link/settings_keys.h"
 #include "shell/about_box.h"
 #include "shell/c_brevik2_view.h"
 #include "shell/command_ids.h"
@@ -42,8 +43,10 @@ CMainFrame::CMainFrame(engine::Station& station, dialogs::UserPrompts& prompts, 
       m_clock(currentLocalTime) {
     const QSize screen = primaryScreenSize();
     OuterRectPlacer::place(
-        *this, placeStoredRectangle(m_settings.readString("WindowRectangle", "x", 254),
-                                    screen.width(), screen.height(), FitTest::StoredSize));
+        *this, placeStoredRectangle(
+                   m_settings.readString(link::settings_keys::kWindowRectangle.name,
+                                         link::settings_keys::kWindowRectangle.fallback, 254),
+                   screen.width(), screen.height(), FitTest::StoredSize));
     setWindowIcon(QIcon(brevik2Emblem(64)));
     m_view = new CBrevik2View(m_settings, this);
     setCentralWidget(m_view);
@@ -203,7 +206,9 @@ void CMainFrame::createPanel() {
     connect(m_panel, &UnitStatusPanel::closedByOperator, this,
             [this] { m_actions.value(kIdMonitors)->setChecked(false); });
 
-    std::string visible = m_settings.readString("UnitStatusVisible", "x", 254);
+    std::string visible =
+        m_settings.readString(link::settings_keys::kUnitStatusVisible.name,
+                              link::settings_keys::kUnitStatusVisible.fallback, 254);
     const char first =
         visible.empty()
             ? '\0'

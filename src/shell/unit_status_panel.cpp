@@ -12,6 +12,7 @@
 
 #include "engine/station.h"
 #include "link/settings_file.h"
+#include "link/settings_keys.h"
 #include "shell/outer_rect_placer.h"
 #include "shell/panel_readouts.h"
 #include "shell/window_geometry.h"
@@ -140,7 +141,9 @@ QWidget* UnitStatusPanel::buildContent() {
 }
 
 void UnitStatusPanel::placeFromSettings(const QSize& screen) {
-    const std::string stored = m_settings.readString("UnitStatusRectangle", "x", 254);
+    const std::string stored =
+        m_settings.readString(link::settings_keys::kUnitStatusRectangle.name,
+                              link::settings_keys::kUnitStatusRectangle.fallback, 254);
     // Nothing stored, or a size that does not fit: every group shows without scroll bars. The
     // window frame is not known before the panel is first shown, so room is left for one.
     const QSize preset = m_scrollArea->widget()->sizeHint() + kFrameAllowance;
@@ -187,9 +190,10 @@ void UnitStatusPanel::hidePanel() {
 
 void UnitStatusPanel::save() {
     if (const auto text = rectangleToStore(outerRect(*this))) {
-        m_settings.writeString("UnitStatusRectangle", *text);
+        m_settings.writeString(link::settings_keys::kUnitStatusRectangle.name, *text);
     }
-    m_settings.writeString("UnitStatusVisible", m_panelVisible ? "true" : "false");
+    m_settings.writeString(link::settings_keys::kUnitStatusVisible.name,
+                           m_panelVisible ? "true" : "false");
     m_panelVisible = false;
 }
 
