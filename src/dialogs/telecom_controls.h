@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "engine/telecom_names.h"
+
 namespace brevik2::engine {
 struct NvRecord;
 }
@@ -14,10 +16,10 @@ namespace brevik2::dialogs {
 // non-volatile memory gives on opening, what the check-box rules change and what each Send
 // builds its parameter from. A list index is its selected entry counting from 0, -1 for none.
 struct TelecomControls {
-    static constexpr int kE1FormatEntries = 4;
+    static constexpr int kE1FormatEntries = static_cast<int>(engine::kE1FormatNames.size());
     static constexpr int kSaChannelEntries = 5;  // channels 4 to 8
-    static constexpr int kT1FormatEntries = 3;
-    static constexpr int kLiuEntries = 8;
+    static constexpr int kT1FormatEntries = static_cast<int>(engine::kT1FormatNames.size());
+    static constexpr int kLiuEntries = static_cast<int>(engine::kLiuSettingNames.size());
     static constexpr int kLiuE1 = 0;
     static constexpr int kLiuFirstT1 = 3;  // "3 (T1 0-133 feet,  Ansi T1.403)"
 

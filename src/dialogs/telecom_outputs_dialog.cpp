@@ -15,6 +15,7 @@
 #include "engine/station.h"
 #include "engine/status_message.h"
 #include "engine/status_records.h"
+#include "engine/telecom_names.h"
 #include "link/command_catalogue.h"
 
 namespace brevik2::dialogs {
@@ -24,17 +25,16 @@ using E1Box = TelecomControls::E1Box;
 using T1Box = TelecomControls::T1Box;
 using ChannelBox = TelecomControls::ChannelBox;
 
-const QStringList kE1Formats{"Basic E1", "CRC-4", "TS-16", "CRC-4 and TS16"};
+template <std::size_t N>
+QStringList entries(const std::array<std::string_view, N>& names) {
+    QStringList list;
+    for (const std::string_view name : names) {
+        list.append(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+    }
+    return list;
+}
+
 const QStringList kSaChannels{"4", "5", "6", "7", "8"};
-const QStringList kT1Formats{"D4 All 1's", "ESF", "D4 1:7"};
-const QStringList kLiuSettings{"0 (E1)",
-                               "1 (not used)",
-                               "2 (399-T1 FCC part 68 option A)",
-                               "3 (T1 0-133 feet,  Ansi T1.403)",
-                               "4 (T1 133-266 feet)",
-                               "5 (T1 266-399 feet)",
-                               "6 (T1 399-533 feet)",
-                               "7 (T1 533-655 feet)"};
 
 QComboBox* makeList(const QStringList& entries, const QString& name, QWidget* parent) {
     auto* list = new QComboBox(parent);
@@ -94,7 +94,7 @@ TelecomOutputsDialog::TelecomOutputsDialog(DialogContext& context, QWidget* pare
 
 QWidget* TelecomOutputsDialog::buildE1Group() {
     auto* group = new QGroupBox(QStringLiteral("E1 Framing Pattern Generator"), this);
-    m_e1Format = makeList(kE1Formats, QStringLiteral("e1Format"), group);
+    m_e1Format = makeList(entries(engine::kE1FormatNames), QStringLiteral("e1Format"), group);
     m_e1SaChannel = makeList(kSaChannels, QStringLiteral("e1SaChannel"), group);
 
     auto* strategy = new QGroupBox(QStringLiteral("Fault Strategy"), group);
@@ -124,7 +124,7 @@ QWidget* TelecomOutputsDialog::buildE1Group() {
 
 QWidget* TelecomOutputsDialog::buildT1Group() {
     auto* group = new QGroupBox(QStringLiteral("T1 Framing Pattern Generator"), this);
-    m_t1Format = makeList(kT1Formats, QStringLiteral("t1Format"), group);
+    m_t1Format = makeList(entries(engine::kT1FormatNames), QStringLiteral("t1Format"), group);
 
     auto* strategy = new QGroupBox(QStringLiteral("Fault Strategy"), group);
     m_t1Mute = makeBox(QStringLiteral("Mute"), QStringLiteral("t1Mute"), strategy);
@@ -161,7 +161,7 @@ QWidget* TelecomOutputsDialog::buildChannelGroup(int index) {
     w.e1 = makeBox(QStringLiteral("E1"), prefix + "E1", group);
     w.balanced = makeBox(QStringLiteral("Bal"), prefix + "Bal", group);
     w.unbalanced = makeBox(QStringLiteral("Unbal"), prefix + "Unbal", group);
-    w.liu = makeList(kLiuSettings, prefix + "Liu", group);
+    w.liu = makeList(entries(engine::kLiuSettingNames), prefix + "Liu", group);
 
     auto* boxes = new QGridLayout;
     const std::pair<QCheckBox*, ChannelBox> pairs[] = {{w.clocked, ChannelBox::Clocked},

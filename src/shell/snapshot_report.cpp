@@ -1,6 +1,10 @@
 #include "shell/snapshot_report.h"
 
+#include <array>
 #include <cstdio>
+#include <string_view>
+
+#include "engine/telecom_names.h"
 
 namespace brevik2::shell {
 namespace {
@@ -13,23 +17,15 @@ std::string number(const char* pattern, long long value) {
     return text;
 }
 
-const char* lineInterfaceText(std::uint32_t setting) {
-    switch (setting) {
-        case 0:
-            return "0 (E1)";
-        case 1:
-            return "1 (not used)";
-        case 2:
-            return "2 (399-T1 FCC part 68 option A)";
-        case 3:
-            return "3 (T1 0-133 feet,  Ansi T1.403)";
-        case 4:
-            return "4 (T1 133-266 feet)";
-        case 5:
-            return "5 (T1 266-399 feet)";
-        default:
-            return "??";
-    }
+// Kept: the report has always printed "??" for settings 6 and 7, which the dialog offers.
+std::string_view lineInterfaceText(std::uint32_t setting) {
+    return setting <= 5 ? engine::kLiuSettingNames[setting] : "??";
+}
+
+// A format numbered from 1 as the unit reports it; "??" outside the list.
+template <std::size_t N>
+std::string_view formatText(const std::array<std::string_view, N>& names, std::uint32_t value) {
+    return value >= 1 && value <= N ? names[value - 1] : "??";
 }
 
 const char* pick(char c, char a, const char* textA, char b, const char* textB,
@@ -53,19 +49,6 @@ const char* t1FaultStrategyText(std::uint32_t value) {
     }
 }
 
-const char* t1BitstreamText(std::uint32_t value) {
-    switch (value) {
-        case 1:
-            return "D4 All 1's";
-        case 2:
-            return "ESF";
-        case 3:
-            return "D4 1:7";
-        default:
-            return "??";
-    }
-}
-
 // Only the lowest of the strategy bits is reported.
 const char* e1FaultStrategyText(std::uint32_t bits) {
     if (bits & 0x1) {
@@ -81,21 +64,6 @@ const char* e1FaultStrategyText(std::uint32_t bits) {
         return "Signal Cutoff";
     }
     return "??";
-}
-
-const char* e1FramedFormatText(std::uint32_t value) {
-    switch (value) {
-        case 1:
-            return "Basic E1";
-        case 2:
-            return "CRC-4";
-        case 3:
-            return "TS-16";
-        case 4:
-            return "CRC-4 and TS16";
-        default:
-            return "??";
-    }
 }
 
 std::string telecomSection(const NvRecord& n) {
@@ -123,7 +91,7 @@ std::string telecomSection(const NvRecord& n) {
     s += "\t\tFault Strategy = ";
     s += t1FaultStrategyText(n.asUnsigned(NvRecord::kT1FaultStrategy));
     s += "\n\t\tBitstream Format";
-    s += t1BitstreamText(n.asUnsigned(NvRecord::kT1BitstreamFormat));
+    s += formatText(engine::kT1FormatNames, n.asUnsigned(NvRecord::kT1BitstreamFormat));
     s += "\n\tE1 FPG Settings\n";
     s += "\t\tFault Strategy = ";
     s += e1FaultStrategyText(n.asUnsigned(NvRecord::kE1FaultStrategy));
@@ -133,7 +101,7 @@ std::string telecomSection(const NvRecord& n) {
         s += number("\t\tSSM on Sa Channel = %lld\n", static_cast<std::int32_t>(ssm));
     }
     s += "\t\tFramed data format = ";
-    s += e1FramedFormatText(n.asUnsigned(NvRecord::kE1DataFormat));
+    s += formatText(engine::kE1FormatNames, n.asUnsigned(NvRecord::kE1DataFormat));
     s += "\n";
     return s;
 }
