@@ -1,28 +1,18 @@
 #pragma once
 
-#include <string_view>
-#include <system_error>
-
 #include "engine/status_message.h"
+#include "link/status_output.h"
 
 namespace brevik2::engine {
 
-// How the monitor thread tells the user interface what happens: a status text, and a status
-// message per cycle. The window forwards both to its own thread by queued calls; the console
-// monitor prints them.
+// How the monitor thread tells the front end what happens: the link's status texts and port
+// reports, and a status message per cycle. The station relays each onto the front end's thread.
 //
-// Thread safety: both calls come from the monitor thread (status texts also from the user
-// interface thread through the same window); an implementation hands the values over and
-// returns at once, never calling back into the engine.
-class MonitorReporter {
+// Thread safety: every call comes from the monitor thread; an implementation hands the values
+// over and returns at once, never calling back into the engine.
+class MonitorReporter : public link::StatusOutput {
 public:
-    virtual ~MonitorReporter() = default;
-    virtual void statusText(std::string_view text) = 0;
     virtual void statusMessage(StatusMessage message) = 0;
-    // The port failed to open: the device and the system's reason.
-    virtual void portFailed(std::string_view /*device*/, std::error_code /*error*/) {}
-    // The port opened.
-    virtual void portOpened(std::string_view /*device*/) {}
 };
 
 }  // namespace brevik2::engine

@@ -13,14 +13,9 @@ rules=$3
 command -v prometheus >/dev/null && command -v promtool >/dev/null || {
   echo "SKIP: no prometheus binary (Debian package prometheus)"; exit 77; }
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/brevik2-prometheus-XXXXXX")
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=../support/script_support.sh
+source "$(dirname "$0")/../support/script_support.sh"
+start_work brevik2-prometheus
 
 fail() {
   echo "FAIL: $*"
@@ -28,9 +23,6 @@ fail() {
   echo "--- prometheus"; tail -20 "$work/prometheus.log" 2>/dev/null || true
   exit 1
 }
-
-# shellcheck source=../support/wait_for.sh
-source "$(dirname "$0")/../support/wait_for.sh"
 
 # The value of an instant query's only sample, or nothing.
 query() {

@@ -14,14 +14,9 @@ for tool in Xvfb xdotool xprop xwininfo; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/install-deps.sh)"; exit 1; }
 done
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/brevik2-window-XXXXXX")
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=../support/script_support.sh
+source "$(dirname "$0")/../support/script_support.sh"
+start_work brevik2-window
 
 fail() {
   echo "FAIL: $*"
@@ -29,9 +24,6 @@ fail() {
   echo "--- Brevik2 output"; cat "$work/brevik2.log" 2>/dev/null || true
   exit 1
 }
-
-# shellcheck source=../support/wait_for.sh
-source "$(dirname "$0")/../support/wait_for.sh"
 
 # The window serves metrics too; a clash on this random port would fail the test loudly.
 metrics_port=$((20000 + RANDOM % 40000))
