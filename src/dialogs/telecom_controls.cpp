@@ -115,6 +115,8 @@ std::optional<std::string> TelecomControls::e1Parameter(const E1& e1) {
     const unsigned word = (e1.mute ? 0x1000u : 0u) + (e1.ssm ? 0x0100u : 0u) +
                           (e1.ts16 ? 0x0010u : 0u) + (e1.crc4 ? 0x0001u : 0u);
     char text[32];
+    // Kept: one hexadecimal digit per option, as the unit reads it, although its status record
+    // reports the options one bit each.
     std::snprintf(text, sizeof text, "%d,%d,%04x", e1.formatIndex + 1, e1.saChannelIndex + 4, word);
     return std::string(text);
 }

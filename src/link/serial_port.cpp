@@ -79,7 +79,8 @@ void SerialPort::configure() {
             m_parity = Parity::Space;
             break;
         default:
-            // The parity in use stays; on the very first configuration that is the port's own.
+            // Kept: the repair writes "1", which reads as invalid again next time; the parity in
+            // use stays (on the very first configuration, the port's own).
             m_settings.writeString(keys::kParity.name, "1");
             break;
     }
@@ -92,12 +93,14 @@ void SerialPort::configure() {
     } else if (stopText == "1.5") {
         stopBits = StopBits::OneAndHalf;
     } else if (stopText != "2") {
+        // Kept: the file is repaired to 1 but this configuration uses 2.
         m_settings.writeString(keys::kStopBits.name, "1");
         m_status.statusText("Stop Bits Invalid in .ini file");
     }
 
     int dataBits = m_settings.readInt(keys::kDataBits.name, keys::kDataBits.fallbackNumber());
     if (dataBits != 7 && dataBits != 8) {
+        // Kept: the file is repaired to 7 but this configuration uses 8.
         m_settings.writeString(keys::kDataBits.name, "7");
         m_status.statusText("Data Bits Invalid in .ini file");
         dataBits = 8;
@@ -108,6 +111,7 @@ void SerialPort::configure() {
                : std::make_error_code(std::errc::bad_file_descriptor);
     if (configureError) {
         traceNote("configure failed: " + configureError.message());
+        // Kept: the same text on every platform; scripts match it.
         m_status.statusText("Configure: call to SetCommState failed");
         return;
     }
