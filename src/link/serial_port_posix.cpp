@@ -12,6 +12,7 @@
 
 #include "link/platform_port.h"
 #include "link/stop_signal.h"
+#include "link/termios_line.h"
 #include "link/trace.h"
 
 namespace brevik2::link {
@@ -19,59 +20,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Kept: a rate the table does not hold opens at 9600, as a stored settings file with an odd
+// rate always has.
 speed_t speedCode(int baud) {
-    switch (baud) {
-        case 300:
-            return B300;
-        case 600:
-            return B600;
-        case 1200:
-            return B1200;
-        case 2400:
-            return B2400;
-        case 4800:
-            return B4800;
-        case 19200:
-            return B19200;
-        case 38400:
-            return B38400;
-        case 57600:
-            return B57600;
-        case 115200:
-            return B115200;
-        default:
-            return B9600;
-    }
-}
-
-void applyParity(termios& t, Parity parity) {
-    t.c_cflag &= ~(PARENB | PARODD);
-#ifdef CMSPAR
-    t.c_cflag &= ~CMSPAR;
-#endif
-    switch (parity) {
-        case Parity::None:
-            break;
-        case Parity::Odd:
-            t.c_cflag |= PARENB | PARODD;
-            break;
-        case Parity::Even:
-            t.c_cflag |= PARENB;
-            break;
-#ifdef CMSPAR
-        case Parity::Mark:
-            t.c_cflag |= PARENB | PARODD | CMSPAR;
-            break;
-        case Parity::Space:
-            t.c_cflag |= PARENB | CMSPAR;
-            break;
-#else
-        case Parity::Mark:
-        case Parity::Space:
-            t.c_cflag |= PARENB;  // no stick parity on this system
-            break;
-#endif
-    }
+    return termiosSpeed(baud).value_or(B9600);
 }
 
 std::error_code lastError() {
@@ -115,11 +67,7 @@ public:
             m_savedValid = true;
         }
         termios t = current;
-        const tcflag_t keptParity = current.c_cflag & (PARENB | PARODD
-#ifdef CMSPAR
-                                                       | CMSPAR
-#endif
-                                                      );
+        const tcflag_t keptParity = current.c_cflag & kTermiosParityMask;
         // A raw line: without it echo, canonical input and CR-to-LF translation stay on and no
         // reply would ever parse.
         cfmakeraw(&t);
@@ -129,19 +77,9 @@ public:
 #ifdef CRTSCTS
         t.c_cflag &= ~CRTSCTS;
 #endif
-        t.c_cflag &= ~CSIZE;
-        t.c_cflag |= dataBits == 7 ? CS7 : CS8;
-        if (parity) {
-            applyParity(t, *parity);
-        } else {
-            t.c_cflag &= ~(PARENB | PARODD);
-            t.c_cflag |= keptParity;
-        }
-        // POSIX has no one and a half stop bits; two is the nearest the line can do.
-        if (stopBits == StopBits::One) {
-            t.c_cflag &= ~CSTOPB;
-        } else {
-            t.c_cflag |= CSTOPB;
+        setTermiosFrame(t, dataBits, parity.value_or(Parity::None), stopBits);
+        if (!parity) {
+            t.c_cflag = (t.c_cflag & ~kTermiosParityMask) | keptParity;
         }
         t.c_cc[VMIN] = 0;
         t.c_cc[VTIME] = 0;

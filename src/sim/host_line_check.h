@@ -14,7 +14,4 @@ namespace brevik2::sim {
 // encodeForLine), which a host set to 8 data bits reads as garbage.
 bool hostLineMatches(const termios& host, const link::LineSettings& unit);
 
-// The termios speed constant of a baud rate; B0 for a rate the platform has no constant for.
-speed_t speedConstant(int baudRate);
-
 }  // namespace brevik2::sim

@@ -6,30 +6,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 
 #include "link/request_framing.h"
+#include "link/termios_line.h"
 
 namespace brevik2::sim::test {
-namespace {
-
-speed_t speedOf(int baud) {
-    switch (baud) {
-        case 2400:
-            return B2400;
-        case 4800:
-            return B4800;
-        case 9600:
-            return B9600;
-        case 19200:
-            return B19200;
-        case 38400:
-            return B38400;
-        default:
-            return B9600;
-    }
-}
-
-}  // namespace
 
 PtyHost::PtyHost(const std::string& path, Line line) {
     m_fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -54,30 +36,16 @@ bool PtyHost::configure(const Line& line) {
     if (::tcgetattr(m_fd, &t) != 0) {
         return false;
     }
+    // Unlike the port, no fallback to 9600: a test asking for a rate the table lacks is wrong.
+    const std::optional<speed_t> speed = link::termiosSpeed(line.baudRate);
+    if (!speed) {
+        return false;
+    }
     ::cfmakeraw(&t);
-    ::cfsetospeed(&t, speedOf(line.baud));
-    ::cfsetispeed(&t, speedOf(line.baud));
-    t.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
-    t.c_cflag |= (line.dataBits == 7 ? CS7 : CS8) | CREAD | CLOCAL;
-    switch (line.parity) {
-        case 'o':
-            t.c_cflag |= PARENB | PARODD;
-            break;
-        case 'e':
-            t.c_cflag |= PARENB;
-            break;
-        case 'm':
-            t.c_cflag |= PARENB | PARODD | CMSPAR;
-            break;
-        case 's':
-            t.c_cflag |= PARENB | CMSPAR;
-            break;
-        default:
-            break;
-    }
-    if (line.stopBits == 2) {
-        t.c_cflag |= CSTOPB;
-    }
+    ::cfsetospeed(&t, *speed);
+    ::cfsetispeed(&t, *speed);
+    link::setTermiosFrame(t, line.dataBits, line.parity, line.stopBits);
+    t.c_cflag |= CREAD | CLOCAL;
     return ::tcsetattr(m_fd, TCSANOW, &t) == 0;
 }
 

@@ -4,19 +4,17 @@
 #include <string>
 #include <string_view>
 
+#include "link/line_settings.h"
+
 namespace brevik2::sim::test {
 
 // The host side of a pty test: opens the simulator's slave with plain POSIX calls, puts it in
 // raw mode at the given line settings, writes framed requests and reads what comes back.
 class PtyHost {
 public:
-    struct Line {
-        int baud = 9600;
-        int dataBits = 8;
-        char parity = 'n';  // n, o, e, m, s
-        int stopBits = 1;
-    };
+    using Line = link::LineSettings;
 
+    // A rate the line table does not hold leaves the host closed.
     explicit PtyHost(const std::string& path, Line line);
     explicit PtyHost(const std::string& path) : PtyHost(path, Line{}) {}
     ~PtyHost();

@@ -21,6 +21,8 @@ namespace brevik2::sim {
 namespace {
 
 using namespace std::chrono_literals;
+using link::Parity;
+using link::StopBits;
 using test::PtyHost;
 using Clock = std::chrono::steady_clock;
 
@@ -105,11 +107,11 @@ TEST_P(LineMismatchTest, UnitStaysSilentUntilTheHostMatches) {
 }
 
 INSTANTIATE_TEST_SUITE_P(HostSettings, LineMismatchTest,
-                         ::testing::Values(PtyHost::Line{19200, 8, 'n', 1},
-                                           PtyHost::Line{9600, 8, 'n', 2},
-                                           PtyHost::Line{9600, 7, 'o', 1},
-                                           PtyHost::Line{9600, 8, 'm', 1},
-                                           PtyHost::Line{2400, 7, 'o', 2}));
+                         ::testing::Values(PtyHost::Line{19200, Parity::None, StopBits::One, 8},
+                                           PtyHost::Line{9600, Parity::None, StopBits::Two, 8},
+                                           PtyHost::Line{9600, Parity::Odd, StopBits::One, 7},
+                                           PtyHost::Line{9600, Parity::Mark, StopBits::One, 8},
+                                           PtyHost::Line{2400, Parity::Odd, StopBits::Two, 7}));
 
 TEST_F(SimServerTest, SevenBitUnitSendsItsParityBitOnTop) {
     SimOptions options;
@@ -136,7 +138,7 @@ TEST_F(SimServerTest, SerialParametersAnswerAtOldSettingsThenSwitch) {
               "C05 OK\r\n\x03");
     ASSERT_TRUE(host.send("D*2"));
     EXPECT_EQ(host.readFor(kSilence), "");
-    ASSERT_TRUE(host.configure({19200, 8, 'n', 1}));
+    ASSERT_TRUE(host.configure({19200, Parity::None, StopBits::One, 8}));
     EXPECT_EQ(exchange(host, "D*2").size(), 145u);
     EXPECT_EQ(server.state().line.baudRate, 19200);
 }
