@@ -48,10 +48,4 @@ DirectRequest directRequest(int commandId, const LocalTime& now) {
     }
 }
 
-std::string syncResultText(std::string_view reply) {
-    const bool completed = reply.starts_with(std::string_view("\x02W22 ", 5));
-    return std::string("Sync Complete\n Status = ") +
-           (completed ? "Completed" : "Did Not Complete");
-}
-
 }  // namespace brevik2::shell

@@ -29,8 +29,4 @@ std::string pcDateParameter(const LocalTime& now);
 // "HH:MM:SS".
 std::string pcTimeParameter(const LocalTime& now);
 
-// The text of the box the 1PPS sync answer brings: "Completed" when the reply starts with STX
-// and "W22 ", else "Did Not Complete".
-std::string syncResultText(std::string_view reply);
-
 }  // namespace brevik2::shell

@@ -5,8 +5,7 @@
 #include <sstream>
 
 #include "link/settings_file.h"
-#include "sim/sim_server.h"
-#include "support/temp_folder.h"
+#include "support/sim_station.h"
 
 namespace brevik2::console {
 namespace {
@@ -27,13 +26,11 @@ protected:
     void SetUp() override { startSim({}); }
 
     void startSim(sim::SimOptions options) {
-        options.linkPath = (folder / "com1").string();
-        server = std::make_unique<sim::SimServer>(options);
         std::string error;
-        ASSERT_TRUE(server->start(&error)) << error;
+        server = testing::startSimUnit(folder / "com1", std::move(options), &error);
+        ASSERT_TRUE(server) << error;
         link::SettingsFile settings(folder / "Brevik2.ini");
-        settings.writeString("ComPort", "Com1");
-        settings.writeString("MonitoringEnabled", "true");
+        testing::writeSimLineSettings(settings);
         settings.writeString("SamplingInterval", "1");
     }
 

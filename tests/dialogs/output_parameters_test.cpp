@@ -230,6 +230,7 @@ private slots:
         QTest::newRow("other code") << QByteArray("\x02W21 OK\r\n\x03") << "Did Not Complete";
         QTest::newRow("no STX") << QByteArray("W22 OK\r\n\x03") << "Did Not Complete";
         QTest::newRow("no blank") << QByteArray("\x02W22") << "Did Not Complete";
+        QTest::newRow("NUL for the blank") << QByteArray("\x02W22\0", 5) << "Did Not Complete";
         QTest::newRow("empty") << QByteArray() << "Did Not Complete";
     }
     void syncResult() {

@@ -13,7 +13,7 @@
 #include "dialogs/unit_initialization_dialog.h"
 #include "engine/station.h"
 #include "setup_dialog_fixture.h"
-#include "sim/sim_server.h"
+#include "support/sim_station.h"
 
 using brevik2::dialogs::EntryList;
 using brevik2::dialogs::ScanningDialog;
@@ -95,11 +95,10 @@ void SetupDialogsSimTest::startUnit(brevik2::link::LineSettings line,
     m_f = std::make_unique<brevik2::testing::SetupDialogFixture>(monitor);
     m_frame = std::make_unique<Codes>(m_f->station, m_f->records);
     sim::SimOptions options;
-    options.linkPath = (m_f->folder / "com1").string();
     options.line = line;
-    m_unit = std::make_unique<sim::SimServer>(options);
     std::string error;
-    QVERIFY2(m_unit->start(&error), error.c_str());
+    m_unit = brevik2::testing::startSimUnit(m_f->folder / "com1", options, &error);
+    QVERIFY2(m_unit, error.c_str());
 }
 
 void SetupDialogsSimTest::detectFindsTheUnitAndOkReopensThePort() {

@@ -11,35 +11,19 @@
 #include "engine/monitor_shared_state.h"
 #include "engine/monitor_thread.h"
 #include "link/settings_file.h"
-#include "sim/sim_server.h"
-#include "support/recording_reporter.h"
-#include "support/temp_folder.h"
+#include "support/sim_monitor.h"
 
 namespace brevik2::engine {
 namespace {
 
 using namespace std::chrono_literals;
 
-// A failed trial costs a drain and a status query, each a full read time-out; with these the
-// whole phase 1 and the first 81 trials of phase 2 take about half a minute. The total of 150 ms
-// leaves the simulator room to answer on a loaded machine: a trial it misses would let the scan
-// run on to a look-alike setting.
-MonitorThread::Options scanOptions() {
-    MonitorThread::Options options;
-    options.timeouts = link::SerialTimeouts{50, 2, 150, 4096, 200};
-    options.onStuck = [] { ADD_FAILURE() << "monitor thread did not stop"; };
-    return options;
-}
-
-class InstrumentScanTest : public ::testing::Test {
+// With the scan's time-outs the whole phase 1 and the first 81 trials of phase 2 take about
+// half a minute.
+class InstrumentScanTest : public ::testing::Test, protected testing::SimMonitor {
 protected:
-    void startUnit(link::LineSettings line, const std::string& linkName = "com1") {
-        sim::SimOptions options;
-        options.linkPath = (folder / linkName).string();
-        options.line = line;
-        unit = std::make_unique<sim::SimServer>(options);
-        std::string error;
-        ASSERT_TRUE(unit->start(&error)) << error;
+    void startUnitAt(link::LineSettings line, const std::string& linkName = "com1") {
+        ASSERT_TRUE(startUnit(line, linkName));
         // The other two ports exist as names only: opening them fails at once.
         if (linkName != "com1") {
             std::filesystem::create_symlink(folder / "absent1", folder / "com1");
@@ -56,35 +40,14 @@ protected:
         shared.scanRequest = true;
         MonitorThread::Options options = scanOptions();
         options.deviceFolder = folder / "dev";
-        monitor = std::make_unique<MonitorThread>(settings, shared, reporter, options);
-        monitor->start();
+        startMonitor(options);
     }
 
-    std::size_t trials() const {
-        std::size_t n = 0;
-        for (const auto& m : reporter.messages()) {
-            n += m.code == kStatusScanTrial;
-        }
-        return n;
-    }
-
-    void TearDown() override {
-        shared.shuttingDown = true;
-        if (monitor) {
-            EXPECT_TRUE(monitor->stop());
-        }
-    }
-
-    testing::TempFolder folder;
-    link::SettingsFile settings{folder / "Brevik2.ini"};
-    MonitorSharedState shared;
-    testing::RecordingReporter reporter;
-    std::unique_ptr<sim::SimServer> unit;
-    std::unique_ptr<MonitorThread> monitor;
+    std::size_t trials() const { return reporter.countMessages(kStatusScanTrial); }
 };
 
 TEST_F(InstrumentScanTest, FindsACommonSettingInPhaseOne) {
-    startUnit(link::LineSettings{9600, link::Parity::None, link::StopBits::One, 8});
+    startUnitAt(link::LineSettings{9600, link::Parity::None, link::StopBits::One, 8});
     startScan();
     ASSERT_TRUE(reporter.waitForMessage(kStatusScanFound, 30s));
     EXPECT_EQ(trials(), 4u);  // 2400 7O2, 2400 8N1, 9600 7O2, then 9600 8N1 answers
@@ -102,7 +65,8 @@ TEST_F(InstrumentScanTest, FindsACommonSettingInPhaseOne) {
 TEST_F(InstrumentScanTest, GoesOnToTheUsbAdaptersPresent) {
     std::filesystem::create_directory(folder / "dev");
     testing::writeWholeFile(folder / "dev" / "ttyS7", "");  // not an adapter: never tried
-    startUnit(link::LineSettings{9600, link::Parity::None, link::StopBits::One, 8}, "dev/ttyUSB0");
+    startUnitAt(link::LineSettings{9600, link::Parity::None, link::StopBits::One, 8},
+                "dev/ttyUSB0");
     startScan();
     ASSERT_TRUE(reporter.waitForMessage(kStatusScanFound, 30s));
     EXPECT_EQ(trials(), 3 * 6 + 4u);
@@ -112,7 +76,7 @@ TEST_F(InstrumentScanTest, GoesOnToTheUsbAdaptersPresent) {
 TEST_F(InstrumentScanTest, FindsAnUncommonSettingInPhaseTwo) {
     // 4800 baud never comes up in phase 1. On a pty 7 and 8 data bits and even and no parity
     // look alike, so the unit's 7O1 is the first of its look-alikes in the scan order.
-    startUnit(link::LineSettings{4800, link::Parity::Odd, link::StopBits::One, 7});
+    startUnitAt(link::LineSettings{4800, link::Parity::Odd, link::StopBits::One, 7});
     startScan();
     ASSERT_TRUE(reporter.waitForMessage(kStatusScanFound, 240s));
     EXPECT_EQ(trials(), 18u + 4 * 20 + 1);
@@ -123,7 +87,7 @@ TEST_F(InstrumentScanTest, FindsAnUncommonSettingInPhaseTwo) {
 }
 
 TEST_F(InstrumentScanTest, CancelEndsAsNotFoundAndKeepsTheLastCombination) {
-    startUnit(link::LineSettings{115200, link::Parity::None, link::StopBits::One, 8});
+    startUnitAt(link::LineSettings{115200, link::Parity::None, link::StopBits::One, 8});
     startScan();
     ASSERT_TRUE(reporter.waitForMessage(kStatusScanTrial, 10s, nullptr, 3));
     shared.scanRequest = false;
@@ -134,14 +98,13 @@ TEST_F(InstrumentScanTest, CancelEndsAsNotFoundAndKeepsTheLastCombination) {
 }
 
 TEST_F(InstrumentScanTest, ShutdownEndsALongScanPromptly) {
-    startUnit(link::LineSettings{115200, link::Parity::None, link::StopBits::One, 8});
+    startUnitAt(link::LineSettings{115200, link::Parity::None, link::StopBits::One, 8});
     MonitorThread::Options slow = scanOptions();
     slow.timeouts = link::SerialTimeouts{};  // the instrument's own: about two seconds a trial
     slow.deviceFolder = folder / "dev";
     settings.writeString("ComPort", "Com1");
     shared.scanRequest = true;
-    monitor = std::make_unique<MonitorThread>(settings, shared, reporter, slow);
-    monitor->start();
+    startMonitor(slow);
     ASSERT_TRUE(reporter.waitForMessage(kStatusScanTrial, 10s, nullptr, 2));
     shared.shuttingDown = true;
     const auto start = std::chrono::steady_clock::now();

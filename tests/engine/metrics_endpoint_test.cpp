@@ -14,10 +14,8 @@
 #include "engine/monitor_shared_state.h"
 #include "engine/monitor_thread.h"
 #include "link/settings_file.h"
-#include "sim/sim_server.h"
 #include "support/http_client.h"
-#include "support/recording_reporter.h"
-#include "support/temp_folder.h"
+#include "support/sim_monitor.h"
 
 namespace brevik2::engine {
 namespace {
@@ -54,25 +52,15 @@ constexpr auto kPollWait = 20s;
 // A response of the server; the time-out only bounds a failure.
 constexpr auto kResponseWait = 5s;
 
-class MetricsEndpoint : public ::testing::Test {
+class MetricsEndpoint : public ::testing::Test, protected testing::SimMonitor {
 protected:
     void SetUp() override {
         sim::SimOptions options;
-        options.linkPath = (folder / "com1").string();
         options.unitId = 4321;
-        server = std::make_unique<sim::SimServer>(options);
-        std::string error;
-        ASSERT_TRUE(server->start(&error)) << error;
-        for (const auto& [key, value] : {std::pair{"ComPort", "Com1"},
-                                         {"BaudRate", "9600"},
-                                         {"DataBits", "8"},
-                                         {"Parity", "n"},
-                                         {"StopBits", "1"},
-                                         {"MonitoringEnabled", "true"}}) {
-            settings.writeString(key, value);
-        }
-        shared.samplingInterval = 0;  // a poll every cycle
+        ASSERT_TRUE(startUnit(options));
+        writeSettings(true, 0);  // a poll every cycle
 
+        std::string error;
         exporter = MetricsExporter::start(MetricsListen{"127.0.0.1", 0},
                                           {[this] { return shared.online.load(); },
                                            [this] { return shared.samplingInterval.load(); }},
@@ -82,43 +70,27 @@ protected:
 
         // The instrument's own time-outs: a poll must not fail because the load of the clients
         // slowed the simulated unit's answer.
-        monitor = std::make_unique<MonitorThread>(settings, shared, feeding);
-        monitor->start();
-        ASSERT_TRUE(recorder.waitForMessage(kStatusPollCompleted, kPollWait));
+        startMonitor(MonitorThread::Options{}, &feeding);
+        ASSERT_TRUE(reporter.waitForMessage(kStatusPollCompleted, kPollWait));
     }
 
     void TearDown() override {
-        shared.shuttingDown = true;
-        if (monitor) {
-            EXPECT_TRUE(monitor->stop());
-        }
+        stopMonitor();
         feeding.feed(nullptr);
     }
 
     // Waits for more completed polls than now; the monitor keeps polling meanwhile.
     bool pollsGoOn(std::size_t more) {
         const std::size_t now = polls();
-        return recorder.waitForMessage(kStatusPollCompleted, kPollWait, nullptr, now + more);
+        return reporter.waitForMessage(kStatusPollCompleted, kPollWait, nullptr, now + more);
     }
 
-    std::size_t polls() const {
-        std::size_t n = 0;
-        for (const auto& m : recorder.messages()) {
-            n += m.code == kStatusPollCompleted ? 1 : 0;
-        }
-        return n;
-    }
+    std::size_t polls() const { return reporter.countMessages(kStatusPollCompleted); }
 
     int port() const { return exporter->port(); }
 
-    testing::TempFolder folder;
-    link::SettingsFile settings{folder / "Brevik2.ini"};
-    MonitorSharedState shared;
-    testing::RecordingReporter recorder;
-    FeedingReporter feeding{recorder};
-    std::unique_ptr<sim::SimServer> server;
+    FeedingReporter feeding{reporter};
     std::unique_ptr<MetricsExporter> exporter;
-    std::unique_ptr<MonitorThread> monitor;
 };
 
 TEST_F(MetricsEndpoint, ServesTheLastPollReadOnly) {
@@ -186,7 +158,7 @@ TEST_F(MetricsEndpoint, HostileClientsDoNotHoldUpThePolls) {
     EXPECT_EQ(answered, 10000) << firstBad;
     EXPECT_TRUE(pollsGoOn(1));
     EXPECT_GT(polls(), pollsBefore + 1);
-    EXPECT_EQ(recorder.countText("error"), 0u) << "a poll failed";
+    EXPECT_EQ(reporter.countText("error"), 0u) << "a poll failed";
 }
 
 TEST(MetricsStartup, ABadValueOrAPortInUseSaysWhyAndServesNothing) {

@@ -11,9 +11,7 @@
 #include "engine/monitor_shared_state.h"
 #include "link/request_framing.h"
 #include "link/settings_file.h"
-#include "sim/sim_server.h"
-#include "support/recording_reporter.h"
-#include "support/temp_folder.h"
+#include "support/sim_monitor.h"
 
 namespace brevik2::engine {
 namespace {
@@ -21,67 +19,19 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// Replies from the simulator come at once, so short read time-outs only shorten the waits of a
-// silent unit; the rules stay the instrument's.
-MonitorThread::Options quickOptions() {
-    MonitorThread::Options options;
-    options.timeouts = link::SerialTimeouts{50, 10, 150, 4096, 300};
-    options.telemetryTiming.retryDelay = 10ms;
-    options.onStuck = [] { ADD_FAILURE() << "monitor thread did not stop"; };
-    return options;
-}
-
 std::size_t countFields(const std::string& line) {
     return static_cast<std::size_t>(std::count(line.begin(), line.end(), ',')) + 1;
 }
 
-class MonitorAgainstSim : public ::testing::Test {
-protected:
-    void startSim(sim::SimOptions options = {}) {
-        options.linkPath = (folder / "com1").string();
-        server = std::make_unique<sim::SimServer>(options);
-        std::string error;
-        ASSERT_TRUE(server->start(&error)) << error;
-    }
-
-    void writeSettings(bool monitoring, int interval) {
-        settings.writeString("ComPort", "Com1");
-        settings.writeString("BaudRate", "9600");
-        settings.writeString("DataBits", "8");
-        settings.writeString("Parity", "n");
-        settings.writeString("StopBits", "1");
-        settings.writeString("MonitoringEnabled", monitoring ? "true" : "false");
-        settings.writeString("RecordDataFile", "false");
-        shared.samplingInterval = interval;
-    }
-
-    void startMonitor(MonitorThread::Options options = quickOptions()) {
-        monitor = std::make_unique<MonitorThread>(settings, shared, reporter, std::move(options));
-        monitor->start();
-    }
-
-    void TearDown() override {
-        if (monitor) {
-            shared.shuttingDown = true;
-            EXPECT_TRUE(monitor->stop());
-        }
-    }
-
-    testing::TempFolder folder;
-    link::SettingsFile settings{folder / "Brevik2.ini"};
-    MonitorSharedState shared;
-    testing::RecordingReporter reporter;
-    std::unique_ptr<sim::SimServer> server;
-    std::unique_ptr<MonitorThread> monitor;
-};
+class MonitorAgainstSim : public ::testing::Test, protected testing::SimMonitor {};
 
 TEST_F(MonitorAgainstSim, StartSequenceThenContactThenAnImmediatePoll) {
-    startSim();
+    ASSERT_TRUE(startUnit());
     writeSettings(true, 3600);
     startMonitor();
     StatusMessage polled;
     ASSERT_TRUE(reporter.waitForMessage(kStatusPollCompleted, 10s, &polled));
-    const auto seen = server->requestsSeen();
+    const auto seen = unit->requestsSeen();
     ASSERT_GE(seen.size(), 4u);
     EXPECT_EQ(seen[0], "A15 0");
     EXPECT_EQ(seen[1], "T*2");
@@ -101,7 +51,7 @@ TEST_P(MonitorPollsEachModel, FillsEveryRecord) {
     sim::SimOptions options;
     options.model = GetParam();
     options.unitId = 4321;
-    startSim(options);
+    ASSERT_TRUE(startUnit(options));
     writeSettings(true, 3600);
     startMonitor();
     StatusMessage polled;
@@ -129,7 +79,7 @@ TEST_P(MonitorPollsEachModel, FillsEveryRecord) {
 INSTANTIATE_TEST_SUITE_P(Models, MonitorPollsEachModel, ::testing::Values(400, 401, 402));
 
 TEST_F(MonitorAgainstSim, MonitoringOffStillRunsRequests) {
-    startSim();
+    ASSERT_TRUE(startUnit());
     writeSettings(false, 0);
     startMonitor();
     ASSERT_TRUE(reporter.waitForText("Polling Disabled", 5s));
@@ -143,7 +93,7 @@ TEST_F(MonitorAgainstSim, MonitoringOffStillRunsRequests) {
 }
 
 TEST_F(MonitorAgainstSim, PendingReplyComesWithItsCodeAndACopy) {
-    startSim();
+    ASSERT_TRUE(startUnit());
     writeSettings(true, 3600);
     startMonitor();
     ASSERT_TRUE(reporter.waitForMessage(kStatusPollCompleted, 10s));
@@ -159,11 +109,11 @@ TEST_F(MonitorAgainstSim, PendingReplyComesWithItsCodeAndACopy) {
 // The unit is gone (its pty closed) when a request is sent: the send fails, the unit is
 // offline, and no online text may follow before contact is tried again.
 TEST_F(MonitorAgainstSim, FailedSendIsNotFollowedByTheOnlineText) {
-    startSim();
+    ASSERT_TRUE(startUnit());
     writeSettings(false, 3600);
     startMonitor();
     ASSERT_TRUE(reporter.waitForMessage(kStatusUnitOnline, 10s));
-    server->stop();
+    unit->stop();
     settings.writeString("ComPort", (folder / "gone").string());
     ASSERT_EQ(shared.slot.fill("C03", "", 256, kStatusCommandAnswered),
               link::PendingRequestSlot::FillResult::Accepted);
@@ -181,7 +131,7 @@ TEST_F(MonitorAgainstSim, FailedSendIsNotFollowedByTheOnlineText) {
 TEST_F(MonitorAgainstSim, SilentUnitFiveTimesNotRespondingThenResetting) {
     sim::SimOptions options;
     options.fault = "silent";
-    startSim(options);
+    ASSERT_TRUE(startUnit(options));
     writeSettings(true, 3600);
     startMonitor();
     ASSERT_TRUE(reporter.waitForText("Resetting", 20s));
@@ -198,11 +148,11 @@ TEST_F(MonitorAgainstSim, SilentUnitFiveTimesNotRespondingThenResetting) {
 }
 
 TEST_F(MonitorAgainstSim, FailedPollGoesOfflineAndComesBack) {
-    startSim();
+    ASSERT_TRUE(startUnit());
     writeSettings(true, 1);
     startMonitor();
     ASSERT_TRUE(reporter.waitForMessage(kStatusPollCompleted, 10s));
-    server->setFault("truncated");
+    unit->setFault("truncated");
     ASSERT_TRUE(reporter.waitForText("error", 10s));
     ASSERT_TRUE(reporter.waitForText("Unit Not Responding", 10s));
     const std::size_t pollsBefore = [&] {
@@ -211,13 +161,13 @@ TEST_F(MonitorAgainstSim, FailedPollGoesOfflineAndComesBack) {
             n += m.code == kStatusPollCompleted;
         return n;
     }();
-    server->setFault("");
+    unit->setFault("");
     ASSERT_TRUE(reporter.waitForMessage(kStatusPollCompleted, 15s, nullptr, pollsBefore + 1));
     EXPECT_GE(reporter.countText("Unit Online"), 2u);
 }
 
 TEST_F(MonitorAgainstSim, RecordsOneTelemetryLinePerPoll) {
-    startSim();
+    ASSERT_TRUE(startUnit());
     writeSettings(true, 1);
     settings.writeString("RecordDataFile", "true");
     settings.writeString("OnlineDatafileDirectory", folder.path().string());
@@ -246,7 +196,7 @@ TEST_F(MonitorAgainstSim, RecordsOneTelemetryLinePerPoll) {
 TEST_F(MonitorAgainstSim, AFailedPollWritesNoRecord) {
     sim::SimOptions options;
     options.fault = "garbage";  // the contact test passes, every poll fails
-    startSim(options);
+    ASSERT_TRUE(startUnit(options));
     writeSettings(true, 0);
     settings.writeString("RecordDataFile", "true");
     settings.writeString("OnlineDatafileDirectory", folder.path().string());
@@ -257,7 +207,7 @@ TEST_F(MonitorAgainstSim, AFailedPollWritesNoRecord) {
 }
 
 TEST_F(MonitorAgainstSim, EventLogIsHandedOverOnceUntilTaken) {
-    startSim();
+    ASSERT_TRUE(startUnit());
     writeSettings(true, 3600);
     startMonitor();
     ASSERT_TRUE(reporter.waitForMessage(kStatusPollCompleted, 10s));
@@ -265,7 +215,7 @@ TEST_F(MonitorAgainstSim, EventLogIsHandedOverOnceUntilTaken) {
     StatusMessage retrieved;
     ASSERT_TRUE(reporter.waitForMessage(kStatusEventLogRetrieved, 10s, &retrieved));
     ASSERT_TRUE(retrieved.eventTable.has_value());
-    const auto expected = server->state().eventLog;
+    const auto expected = unit->state().eventLog;
     ASSERT_EQ(retrieved.eventTable->entries.size(), expected.size());
     EXPECT_EQ(retrieved.eventTable->count, static_cast<int>(expected.size()));
     EXPECT_TRUE(shared.eventTableRetrieved);
@@ -274,7 +224,7 @@ TEST_F(MonitorAgainstSim, EventLogIsHandedOverOnceUntilTaken) {
     shared.eventLogRequest = true;
     ASSERT_TRUE(reporter.waitForMessage(kStatusEventLogRetrieved, 10s, nullptr, 2));
     auto countLogReads = [&] {
-        const auto seen = server->requestsSeen();
+        const auto seen = unit->requestsSeen();
         return std::count(seen.begin(), seen.end(), "D*3");
     };
     EXPECT_EQ(countLogReads(), 1);
@@ -293,7 +243,7 @@ TEST_F(MonitorAgainstSim, EventLogIsHandedOverOnceUntilTaken) {
 TEST_F(MonitorAgainstSim, TestModeLinesAndTheirEnd) {
     sim::SimOptions options;
     options.testLinePeriod = 300ms;
-    startSim(options);
+    ASSERT_TRUE(startUnit(options));
     writeSettings(false, 3600);
     startMonitor();
     ASSERT_TRUE(reporter.waitForMessage(kStatusUnitOnline, 10s));
@@ -317,7 +267,7 @@ TEST_F(MonitorAgainstSim, TestModeLinesAndTheirEnd) {
     while ((shared.testModeFlags != 0 || !heard("A01 0") || !heard("A03 0")) &&
            Clock::now() < deadline) {
         std::this_thread::sleep_for(20ms);
-        seen = server->requestsSeen();
+        seen = unit->requestsSeen();
     }
     EXPECT_EQ(shared.testModeFlags, 0u);
     const auto a01 = std::find(seen.begin(), seen.end(), "A01 0");
@@ -329,7 +279,7 @@ TEST_F(MonitorAgainstSim, TestModeLinesAndTheirEnd) {
 }
 
 TEST_F(MonitorAgainstSim, NothingIsReportedOnceShuttingDown) {
-    startSim();
+    ASSERT_TRUE(startUnit());
     writeSettings(true, 3600);
     startMonitor();
     ASSERT_TRUE(reporter.waitForMessage(kStatusUnitOnline, 10s));
@@ -348,7 +298,7 @@ class MonitorStopsPromptly : public MonitorAgainstSim,
 TEST_P(MonitorStopsPromptly, WithTheInstrumentsOwnTimeOuts) {
     sim::SimOptions options;
     options.fault = GetParam();
-    startSim(options);
+    ASSERT_TRUE(startUnit(options));
     writeSettings(true, 1);
     MonitorThread::Options instrumentTimeouts = quickOptions();
     instrumentTimeouts.timeouts = link::SerialTimeouts{};

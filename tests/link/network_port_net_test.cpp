@@ -18,6 +18,7 @@
 #include "support/pty_pair.h"
 #include "support/recording_status_output.h"
 #include "support/ser2net_server.h"
+#include "support/stopped_read.h"
 #include "support/temp_folder.h"
 
 namespace brevik2::link {
@@ -145,15 +146,9 @@ TEST_P(NetworkPortNet, TheStopSignalEndsABlockingRead) {
     StopSignal stop;
     SerialPort port(settings, status, SerialTimeouts{100, 10, 10000, 4096, 300}, &stop);
     ASSERT_TRUE(port.isConfigured());
-    std::thread stopper([&stop] {
-        std::this_thread::sleep_for(100ms);
-        stop.raise();
-    });
-    const auto start = Clock::now();
-    char buffer[9];
-    EXPECT_FALSE(port.read(8, buffer));
-    EXPECT_LT(Clock::now() - start, 5000ms);
-    stopper.join();
+    const auto took = testing::readUntilStopped(port, stop);
+    ASSERT_TRUE(took);
+    EXPECT_LT(*took, 5000ms);
 }
 
 INSTANTIATE_TEST_SUITE_P(RawAndTelnet, NetworkPortNet, ::testing::Bool(),

@@ -13,6 +13,7 @@
 #include "link/stop_signal.h"
 #include "support/pty_pair.h"
 #include "support/recording_status_output.h"
+#include "support/stopped_read.h"
 #include "support/temp_folder.h"
 
 namespace brevik2::link {
@@ -164,15 +165,9 @@ TEST_F(SerialPortPty, ReadTimeOutsFollowTheTotalAndIntervalRules) {
 TEST_F(SerialPortPty, StopSignalEndsABlockingReadAtOnce) {
     StopSignal stop;
     SerialPort port(settings, status, SerialTimeouts{100, 10, 5000, 4096, 500}, &stop);
-    std::thread stopper([&stop] {
-        std::this_thread::sleep_for(100ms);
-        stop.raise();
-    });
-    const auto start = Clock::now();
-    char buffer[9];
-    EXPECT_FALSE(port.read(8, buffer));
-    EXPECT_LT(Clock::now() - start, 2000ms);
-    stopper.join();
+    const auto took = testing::readUntilStopped(port, stop);
+    ASSERT_TRUE(took);
+    EXPECT_LT(*took, 2000ms);
 }
 
 TEST_F(SerialPortPty, ReadUntilStopsAtTerminatorOrLimit) {

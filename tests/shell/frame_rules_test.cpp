@@ -15,17 +15,5 @@ TEST(DirectRequest, TwoDigitYearOnEitherSideOf2000) {
     EXPECT_EQ(pcTimeParameter({2026, 2, 28, 0, 0, 0}), "00:00:00");
 }
 
-TEST(SyncResultText, CompletedOnlyWhenTheReplyOpensWithStxW22Blank) {
-    const std::string completed = "Sync Complete\n Status = Completed";
-    const std::string failed = "Sync Complete\n Status = Did Not Complete";
-    EXPECT_EQ(syncResultText("\x02W22 00000 \x03"), completed);
-    EXPECT_EQ(syncResultText("\x02W22 "), completed);
-    EXPECT_EQ(syncResultText("\x02W22"), failed);
-    EXPECT_EQ(syncResultText("\x02W21 00000 \x03"), failed);
-    EXPECT_EQ(syncResultText("W22 00000"), failed);
-    EXPECT_EQ(syncResultText(""), failed);
-    EXPECT_EQ(syncResultText(std::string("\x02W22\0", 5)), failed);
-}
-
 }  // namespace
 }  // namespace brevik2::shell

@@ -68,6 +68,15 @@ public:
         });
     }
 
+    std::size_t countMessages(int code) const {
+        std::lock_guard lock(m_mutex);
+        std::size_t n = 0;
+        for (const auto& m : m_messages) {
+            n += m.code == code ? 1 : 0;
+        }
+        return n;
+    }
+
     std::size_t countText(const std::string& text) const {
         std::lock_guard lock(m_mutex);
         std::size_t n = 0;

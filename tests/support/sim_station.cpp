@@ -6,6 +6,28 @@ namespace brevik2::testing {
 
 using namespace std::chrono_literals;
 
+std::unique_ptr<sim::SimServer> startSimUnit(const std::filesystem::path& link,
+                                             sim::SimOptions options, std::string* error) {
+    options.linkPath = link.string();
+    auto unit = std::make_unique<sim::SimServer>(options);
+    if (!unit->start(error)) {
+        return nullptr;
+    }
+    return unit;
+}
+
+void writeSimLineSettings(const link::SettingsFile& settings, const std::string& comPort) {
+    for (const auto& [key, value] : {std::pair<const char*, std::string>{"ComPort", comPort},
+                                     {"BaudRate", "9600"},
+                                     {"DataBits", "8"},
+                                     {"Parity", "n"},
+                                     {"StopBits", "1"},
+                                     {"MonitoringEnabled", "true"},
+                                     {"RecordDataFile", "false"}}) {
+        settings.writeString(key, value);
+    }
+}
+
 engine::MonitorThread::Options SimStation::fastOptions() {
     engine::MonitorThread::Options options;
     options.timeouts = link::SerialTimeouts{50, 10, 150, 4096, 300};
@@ -26,21 +48,11 @@ SimStation::~SimStation() {
 }
 
 bool SimStation::startUnit(sim::SimOptions options, std::string* error) {
-    options.linkPath = (folder / "com1").string();
-    server = std::make_unique<sim::SimServer>(options);
-    if (!server->start(error)) {
+    server = startSimUnit(folder / "com1", std::move(options), error);
+    if (!server) {
         return false;
     }
-    const link::SettingsFile& settings = station.settings();
-    for (const auto& [key, value] : {std::pair{"ComPort", "Com1"},
-                                     {"BaudRate", "9600"},
-                                     {"DataBits", "8"},
-                                     {"Parity", "n"},
-                                     {"StopBits", "1"},
-                                     {"MonitoringEnabled", "true"},
-                                     {"RecordDataFile", "false"}}) {
-        settings.writeString(key, value);
-    }
+    writeSimLineSettings(station.settings());
     return true;
 }
 

@@ -1,14 +1,26 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "engine/station.h"
 #include "engine/task_queue.h"
+#include "link/settings_file.h"
 #include "sim/sim_server.h"
 #include "support/temp_folder.h"
 
 namespace brevik2::testing {
+
+// Starts a simulated unit behind the link at `link`; nothing (and the reason in error) when it
+// cannot start.
+std::unique_ptr<sim::SimServer> startSimUnit(const std::filesystem::path& link,
+                                             sim::SimOptions options = {},
+                                             std::string* error = nullptr);
+
+// The settings that reach such a unit at its default 9600 8N1 on comPort: monitoring on, no data
+// file.
+void writeSimLineSettings(const link::SettingsFile& settings, const std::string& comPort = "Com1");
 
 // A simulated unit on a pty and a station talking to it through a "Com1" link beside its
 // settings file: 9600 8N1, monitoring on, no data file, short read time-outs. Without a Deliver
