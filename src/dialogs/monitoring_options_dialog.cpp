@@ -26,8 +26,8 @@ constexpr const link::SettingsKey& kSamplingInterval = link::settings_keys::kSam
 constexpr const link::SettingsKey& kDirectory = link::settings_keys::kOnlineDatafileDirectory;
 constexpr const link::SettingsKey& kTemplate = link::settings_keys::kTelemetryFilenameTemplate;
 
-// A missing folder shows as the folder the recorder then uses: "c:\" on Windows, elsewhere the
-// home folder.
+// A missing key shows the dialog's fallback; the folder's "c:\" shows as the folder the recorder
+// then uses, the home folder outside Windows.
 std::string readTrimmed(const link::SettingsFile& settings, const link::SettingsKey& key) {
     return link::trimSettingsValue(
         settings.readString(key.name, link::resolveDataDirectory(key.dialogFallback), kValueChars));
