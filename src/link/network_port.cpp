@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "link/read_deadline.h"
 #include "link/telnet_com_port.h"
 #include "link/trace.h"
 
@@ -135,31 +136,21 @@ PortReadResult NetworkPort::read(char* buffer, std::size_t count, const SerialTi
     if (!m_socket.isOpen()) {
         return {0, std::make_error_code(std::errc::bad_file_descriptor)};
     }
-    const auto start = Clock::now();
-    const auto total =
-        start + std::chrono::milliseconds(timeouts.readTotalConstantMs) +
-        std::chrono::milliseconds(static_cast<long long>(timeouts.readTotalMultiplierMs) *
-                                  static_cast<long long>(count));
+    ReadDeadline deadline(timeouts, count);
     std::size_t got = 0;
-    Clock::time_point lastByte{};
     while (got < count) {
         if (!m_inbound.empty()) {
             const std::size_t n = std::min(count - got, m_inbound.size());
             std::memcpy(buffer + got, m_inbound.data(), n);
             m_inbound.erase(0, n);
             got += n;
-            lastByte = Clock::now();
+            deadline.bytesArrived();
             continue;
         }
-        auto deadline = total;
-        if (got > 0) {
-            deadline =
-                std::min(deadline, lastByte + std::chrono::milliseconds(timeouts.readIntervalMs));
-        }
-        if (Clock::now() >= deadline) {
+        if (Clock::now() >= deadline.next()) {
             break;
         }
-        if (std::error_code error = pump(deadline, stop)) {
+        if (std::error_code error = pump(deadline.next(), stop)) {
             return {got, error};
         }
     }

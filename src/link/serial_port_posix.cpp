@@ -11,14 +11,13 @@
 #include <cstring>
 
 #include "link/platform_port.h"
+#include "link/read_deadline.h"
 #include "link/stop_signal.h"
 #include "link/termios_line.h"
 #include "link/trace.h"
 
 namespace brevik2::link {
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // Kept: a rate the table does not hold opens at 9600, as a stored settings file with an odd
 // rate always has.
@@ -28,12 +27,6 @@ speed_t speedCode(int baud) {
 
 std::error_code lastError() {
     return {errno, std::system_category()};
-}
-
-int millisecondsUntil(Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left < 0 ? 0 : static_cast<int>(left);
 }
 
 class PosixPort final : public PlatformPort {
@@ -132,23 +125,11 @@ public:
         if (count == 0) {
             return {};
         }
-        const auto start = Clock::now();
-        const auto total =
-            start + std::chrono::milliseconds(timeouts.readTotalConstantMs) +
-            std::chrono::milliseconds(static_cast<long long>(timeouts.readTotalMultiplierMs) *
-                                      static_cast<long long>(count));
+        ReadDeadline deadline(timeouts, count);
         std::size_t got = 0;
-        Clock::time_point lastByte{};
         while (got < count) {
-            auto deadline = total;
-            if (got > 0) {
-                const auto interval = lastByte + std::chrono::milliseconds(timeouts.readIntervalMs);
-                if (interval < deadline) {
-                    deadline = interval;
-                }
-            }
             pollfd fds[2] = {{m_fd, POLLIN, 0}, {stop ? stop->fd() : -1, POLLIN, 0}};
-            const int ready = poll(fds, 2, millisecondsUntil(deadline));
+            const int ready = poll(fds, 2, millisecondsUntil(deadline.next()));
             if (ready < 0) {
                 if (errno == EINTR) {
                     continue;
@@ -176,7 +157,7 @@ public:
                 return {got, std::make_error_code(std::errc::no_such_device)};
             }
             got += static_cast<std::size_t>(n);
-            lastByte = Clock::now();
+            deadline.bytesArrived();
         }
         return {got, {}};
     }

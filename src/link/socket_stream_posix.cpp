@@ -14,6 +14,7 @@
 #include <mutex>
 #include <thread>
 
+#include "link/read_deadline.h"
 #include "link/socket_stream.h"
 #include "link/stop_signal.h"
 
@@ -38,12 +39,6 @@ std::error_code resolverError(int code) {
 
 std::error_code lastError() {
     return {errno, std::system_category()};
-}
-
-int millisecondsUntil(Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left < 0 ? 0 : static_cast<int>(left);
 }
 
 struct AddressListDeleter {
