@@ -38,19 +38,11 @@ last_line_column() {
 }
 
 # The simulated unit serves 20 polls, one a second, then its port vanishes for good.
-mkdir -p "$work/data"
 "$sim" --model 401 --unit-id 77 --link "$work/com1" --fault vanish --vanish-after 20 \
   --reappear-after -1 >"$work/sim.log" 2>&1 &
 pids+=($!)
 wait_for 50 test -e "$work/com1" || fail "the simulator did not start"
-cat >"$work/Brevik2.ini" <<INI
-[Brevik2]
-ComPort=Com1
-MonitoringEnabled=true
-RecordDataFile=true
-SamplingInterval=1
-OnlineDatafileDirectory=$work/data/
-INI
+write_monitor_settings
 "$monitor" --settings "$work/Brevik2.ini" --metrics 127.0.0.1:0 >"$work/monitor.log" 2>&1 &
 pids+=($!)
 wait_for 100 grep -q "^status: Metrics on " "$work/monitor.log" || fail "no metrics endpoint"

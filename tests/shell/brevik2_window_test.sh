@@ -36,19 +36,8 @@ scrape() {
 
 # A screen of 1280 x 1024. The stored main window is too wide for it: the width falls back to
 # 600, and since its left plus the stored width runs off the screen, it is centred: left 340.
-mkdir -p "$work/data"
-cat >"$work/Brevik2.ini" <<INI
-[Brevik2]
-ComPort=Com1
-MonitoringEnabled=true
-RecordDataFile=true
-SamplingInterval=1
-OnlineDatafileDirectory=$work/data/
-WindowRectangle=5000,300,40,30
-UnitStatusRectangle=900,560,20,370
-UnitStatusVisible=true
-MetricsListen=127.0.0.1:$metrics_port
-INI
+write_monitor_settings WindowRectangle=5000,300,40,30 UnitStatusRectangle=900,560,20,370 \
+  UnitStatusVisible=true "MetricsListen=127.0.0.1:$metrics_port"
 
 "$sim" --model 401 --link "$work/com1" >"$work/sim.log" 2>&1 &
 pids+=($!)

@@ -24,3 +24,11 @@ stop_work() {
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
   rm -rf "$work"
 }
+
+# $work/Brevik2.ini for a unit on the "com1" link in $work, polled every second into data files
+# in $work/data/; the lines given after it are added to the section.
+write_monitor_settings() {
+  mkdir -p "$work/data"
+  printf '%s\n' "[Brevik2]" "ComPort=Com1" "MonitoringEnabled=true" "RecordDataFile=true" \
+    "SamplingInterval=1" "OnlineDatafileDirectory=$work/data/" "$@" >"$work/Brevik2.ini"
+}
