@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <cstring>
+#include <initializer_list>
+#include <tuple>
 
 #include "dialogs/dialog_context.h"
 #include "dialogs/entry_list.h"
@@ -134,10 +136,21 @@ UnitInitializationDialog::UnitInitializationDialog(DialogContext& context, QWidg
 
     // Left: the unit's identity, line and servo settings; right: the switches.
     auto label = [this](const char* text) { return new QLabel(QString::fromLatin1(text), this); };
+    // One row a setting: its caption, its entry field (if any) and its button.
+    auto addRows = [&](QGridLayout* grid, int firstRow,
+                       std::initializer_list<std::tuple<const char*, QWidget*, int>> rows) {
+        int row = firstRow;
+        for (const auto& [caption, field, button] : rows) {
+            grid->addWidget(label(caption), row, 0);
+            if (field != nullptr) {
+                grid->addWidget(field, row, 1);
+            }
+            grid->addWidget(m_buttons[button], row, 2);
+            ++row;
+        }
+    };
     auto* left = new QGridLayout;
-    left->addWidget(label("Set Unit ID"), 0, 0);
-    left->addWidget(m_unitId, 0, 1);
-    left->addWidget(m_buttons[kUnitId], 0, 2);
+    addRows(left, 0, {{"Set Unit ID", m_unitId, kUnitId}});
     left->addWidget(label("Serial Port Parameters"), 1, 0, 1, 2);
     auto* serialLists = new QHBoxLayout;
     for (EntryList* list : {m_baudRate, m_dataBits, m_parity, m_stopBits}) {
@@ -145,31 +158,19 @@ UnitInitializationDialog::UnitInitializationDialog(DialogContext& context, QWidg
     }
     left->addLayout(serialLists, 2, 0, 1, 2);
     left->addWidget(m_buttons[kSerialParameters], 2, 2);
-    left->addWidget(label("Servo  Loop Time Constant"), 3, 0);
-    left->addWidget(m_timeConstant, 3, 1);
-    left->addWidget(m_buttons[kTimeConstant], 3, 2);
-    left->addWidget(label("Frequency Offset (parts e-15)"), 4, 0);
-    left->addWidget(m_frequencyOffset, 4, 1);
-    left->addWidget(m_buttons[kFrequencyOffset], 4, 2);
-    left->addWidget(label("Customer Message (11 chars max)"), 5, 0);
-    left->addWidget(m_customerMessage, 5, 1);
-    left->addWidget(m_buttons[kCustomerMessage], 5, 2);
+    addRows(left, 3,
+            {{"Servo  Loop Time Constant", m_timeConstant, kTimeConstant},
+             {"Frequency Offset (parts e-15)", m_frequencyOffset, kFrequencyOffset},
+             {"Customer Message (11 chars max)", m_customerMessage, kCustomerMessage}});
     left->setColumnStretch(1, 1);
 
     auto* right = new QGridLayout;
-    right->addWidget(label("Nominals"), 0, 0);
-    right->addWidget(m_buttons[kNominals], 0, 2);
-    right->addWidget(label("Event Log"), 1, 0);
-    right->addWidget(m_buttons[kEventLog], 1, 2);
-    right->addWidget(label("Daylight Savings Mode"), 2, 0);
-    right->addWidget(m_daylightSavings, 2, 1);
-    right->addWidget(m_buttons[kDaylightSavings], 2, 2);
-    right->addWidget(label("Leap Second Insertion"), 3, 0);
-    right->addWidget(m_leapSecond, 3, 1);
-    right->addWidget(m_buttons[kLeapSecond], 3, 2);
-    right->addWidget(label("Restart Fault Level"), 4, 0);
-    right->addWidget(m_restartFaultLevel, 4, 1);
-    right->addWidget(m_buttons[kRestartFaultLevel], 4, 2);
+    addRows(right, 0,
+            {{"Nominals", nullptr, kNominals},
+             {"Event Log", nullptr, kEventLog},
+             {"Daylight Savings Mode", m_daylightSavings, kDaylightSavings},
+             {"Leap Second Insertion", m_leapSecond, kLeapSecond},
+             {"Restart Fault Level", m_restartFaultLevel, kRestartFaultLevel}});
     // Refusals are said here: the status bar is overwritten by the monitor thread within a
     // cycle, and this dialog covers it anyway.
     m_message = new QLabel(this);
