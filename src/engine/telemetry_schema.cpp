@@ -62,30 +62,34 @@ TelemetryCell local(const TelemetrySource& s) {
     return std::int32_t{s.local.*Field};
 }
 
-template <int F>
-TelemetryCell varSigned(const TelemetrySource& s) {
-    return s.records.variables.asSigned(F);
+// A field of the variables or the constants record, read as its kind.
+template <auto Record, int F>
+TelemetryCell signedField(const TelemetrySource& s) {
+    return (s.records.*Record).asSigned(F);
 }
 
-template <int F>
-TelemetryCell varUnsigned(const TelemetrySource& s) {
-    return s.records.variables.asUnsigned(F);
+template <auto Record, int F>
+TelemetryCell unsignedField(const TelemetrySource& s) {
+    return (s.records.*Record).asUnsigned(F);
 }
 
-template <int F>
-TelemetryCell varFloat(const TelemetrySource& s) {
-    return static_cast<double>(s.records.variables.asFloat(F));
+template <auto Record, int F>
+TelemetryCell floatField(const TelemetrySource& s) {
+    return static_cast<double>((s.records.*Record).asFloat(F));
 }
 
+constexpr auto kVariables = &UnitRecords::variables;
+constexpr auto kConstants = &UnitRecords::constants;
 template <int F>
-TelemetryCell conSigned(const TelemetrySource& s) {
-    return s.records.constants.asSigned(F);
-}
-
+constexpr auto varSigned = signedField<kVariables, F>;
 template <int F>
-TelemetryCell conFloat(const TelemetrySource& s) {
-    return static_cast<double>(s.records.constants.asFloat(F));
-}
+constexpr auto varUnsigned = unsignedField<kVariables, F>;
+template <int F>
+constexpr auto varFloat = floatField<kVariables, F>;
+template <int F>
+constexpr auto conSigned = signedField<kConstants, F>;
+template <int F>
+constexpr auto conFloat = floatField<kConstants, F>;
 
 template <std::size_t N>
 TelemetryCell counter(const TelemetrySource& s) {
