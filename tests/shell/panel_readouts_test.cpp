@@ -2,27 +2,41 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <map>
 #include <set>
+#include <string>
+#include <utility>
 
 namespace brevik2::shell {
 namespace {
 
 using namespace engine;
 
+// The read-outs by control identifier, as the panel shows them.
+void expectTexts(const std::map<int, std::string>& texts,
+                 std::initializer_list<std::pair<int, const char*>> expected) {
+    for (const auto& [id, text] : expected) {
+        EXPECT_EQ(texts.at(id), text) << "control " << id;
+    }
+}
+
 TEST(PanelReadouts, BeforeTheFirstPoll) {
     const UnitRecords zero;
     const auto texts = panelReadouts(zero);
     EXPECT_EQ(panelCaption(zero), "Unit 0 System Monitor");
-    EXPECT_EQ(texts.at(1049), "2560000.00");  // DAC Gain: 256 / 0.0001
-    EXPECT_EQ(texts.at(1035), "Cold");
-    EXPECT_EQ(texts.at(1059), "Inactive");
-    EXPECT_EQ(texts.at(1058), "Off");
-    EXPECT_EQ(texts.at(1071), "");  // the zero version letter ends the text
-    EXPECT_EQ(texts.at(1055), "00,00,00,00,00,");
-    EXPECT_EQ(texts.at(1051), "+000000");
-    EXPECT_EQ(texts.at(1031), " 0.00");
-    EXPECT_EQ(texts.at(1045), "+0.000");
-    EXPECT_EQ(texts.at(1040), "   0");
+    expectTexts(texts, {
+                           {1049, "2560000.00"},  // DAC Gain: 256 / 0.0001
+                           {1035, "Cold"},
+                           {1059, "Inactive"},
+                           {1058, "Off"},
+                           {1071, ""},  // the zero version letter ends the text
+                           {1055, "00,00,00,00,00,"},
+                           {1051, "+000000"},
+                           {1031, " 0.00"},
+                           {1045, "+0.000"},
+                           {1040, "   0"},
+                       });
 }
 
 TEST(PanelReadouts, EveryRowButTheUnusedServoIsFedFromTheRecords) {
@@ -68,28 +82,30 @@ TEST(PanelReadouts, FormatsEachKindOfField) {
 
     const auto t = panelReadouts(r);
     EXPECT_EQ(panelCaption(r), "Unit 1010 System Monitor");
-    EXPECT_EQ(t.at(1045), "-1.234");
-    EXPECT_EQ(t.at(1046), "+1.800");
-    EXPECT_EQ(t.at(1051), "+000042");
-    EXPECT_EQ(t.at(1069), "-0.005");
-    EXPECT_EQ(t.at(1054), "01");
-    EXPECT_EQ(t.at(1055), "01,00,00,10,00,");
-    EXPECT_EQ(t.at(1031), "24.13");
-    EXPECT_EQ(t.at(1033), "-15.00");
-    EXPECT_EQ(t.at(1050), " 10.0");
-    EXPECT_EQ(t.at(1035), "Ready");
-    EXPECT_EQ(t.at(1040), "   7");
-    EXPECT_EQ(t.at(1061), " -12");
-    EXPECT_EQ(t.at(1066), " 12345");
-    EXPECT_EQ(t.at(1049), " 2.00");
-    EXPECT_EQ(t.at(1070), "-2700");
-    EXPECT_EQ(t.at(1057), "87654");
-    EXPECT_EQ(t.at(1058), "On");
-    EXPECT_EQ(t.at(1059), "Armed");
-    EXPECT_EQ(t.at(1060), "07/09/03 14:05:09");
-    EXPECT_EQ(t.at(1071), "B 12");
-    EXPECT_EQ(t.at(1072), "3,4");
-    EXPECT_EQ(t.at(1073), "5,-6");
+    expectTexts(t, {
+                       {1045, "-1.234"},
+                       {1046, "+1.800"},
+                       {1051, "+000042"},
+                       {1069, "-0.005"},
+                       {1054, "01"},
+                       {1055, "01,00,00,10,00,"},
+                       {1031, "24.13"},
+                       {1033, "-15.00"},
+                       {1050, " 10.0"},
+                       {1035, "Ready"},
+                       {1040, "   7"},
+                       {1061, " -12"},
+                       {1066, " 12345"},
+                       {1049, " 2.00"},
+                       {1070, "-2700"},
+                       {1057, "87654"},
+                       {1058, "On"},
+                       {1059, "Armed"},
+                       {1060, "07/09/03 14:05:09"},
+                       {1071, "B 12"},
+                       {1072, "3,4"},
+                       {1073, "5,-6"},
+                   });
 }
 
 TEST(PanelReadouts, OnlyTheLetterCMeansTheOvenIsReady) {
