@@ -18,8 +18,6 @@ namespace brevik2::sim {
 namespace {
 
 constexpr std::size_t kMaxRequestsKept = 100000;
-constexpr int kDefaultFlakyEvery = 3;
-constexpr int kDefaultVanishAfter = 3;
 // While no host has the slave open the master reports a hang-up on every poll; it is looked at
 // again this often instead. A host that resets its port reopens it at once and may wait only a
 // short while for the answer (an instrument scan with shortened time-outs), so the unit must
@@ -29,6 +27,8 @@ constexpr int kIdlePollMs = 1000;
 constexpr int kReopenRetryMs = 1000;
 // A babbling unit keeps about this much queued ahead of the wire.
 constexpr std::size_t kStreamBacklog = 256;
+// A flood goes out in pieces of this size, every byte value in turn.
+constexpr std::size_t kFloodPiece = 4096;
 
 int millisecondsUntil(std::chrono::nanoseconds delay) {
     if (delay <= std::chrono::nanoseconds::zero()) {
@@ -45,10 +45,11 @@ bool validModel(int model) {
 }  // namespace
 
 SimServer::SimServer(SimOptions options)
-    : m_options(std::move(options)), m_unit(m_options.model, m_options.unitId, m_options.line) {
+    : m_options(std::move(options)),
+      m_unit(m_options.model, m_options.unitId, m_options.line),
+      m_faults(faultKindFromName(m_options.fault).value_or(FaultKind::None), m_options.faultEvery,
+               m_options.vanishAfter) {
     m_unit.setTestLinePeriod(m_options.testLinePeriod);
-    m_fault = faultKindFromName(m_options.fault).value_or(FaultKind::None);
-    m_faultEvery = m_options.faultEvery > 0 ? m_options.faultEvery : kDefaultFlakyEvery;
 }
 
 SimServer::~SimServer() {
@@ -82,13 +83,11 @@ bool SimServer::start(std::string* error) {
     if (!m_pty.open(m_options.linkPath, &why)) {
         return fail(why);
     }
-    int fds[2];
-    if (::pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0) {
+    if (m_wake.fd() < 0) {
         m_pty.close();
-        return fail("pipe2 failed");
+        return fail("no wake-up pipe");
     }
-    m_wakeRead = fds[0];
-    m_wakeWrite = fds[1];
+    m_wake.clear();
     {
         std::lock_guard lock(m_mutex);
         m_slaveName = m_pty.slaveName();
@@ -99,6 +98,7 @@ bool SimServer::start(std::string* error) {
     m_outbox.clear();
     m_parser.reset();
     m_reappearAt.reset();
+    m_flooding = false;
     m_stopRequested.store(false, std::memory_order_release);
     m_thread = std::thread(&SimServer::run, this);
     return true;
@@ -107,17 +107,10 @@ bool SimServer::start(std::string* error) {
 void SimServer::stop() {
     if (m_thread.joinable()) {
         m_stopRequested.store(true, std::memory_order_release);
-        const char byte = 1;
-        [[maybe_unused]] const ssize_t n = ::write(m_wakeWrite, &byte, 1);
+        m_wake.raise();
         m_thread.join();
     }
     m_pty.close();
-    for (int* fd : {&m_wakeRead, &m_wakeWrite}) {
-        if (*fd >= 0) {
-            ::close(*fd);
-            *fd = -1;
-        }
-    }
     std::lock_guard lock(m_mutex);
     m_present = false;
 }
@@ -149,16 +142,9 @@ bool SimServer::setFault(const std::string& name, int every) {
     }
     {
         std::lock_guard lock(m_mutex);
-        m_fault = *kind;
-        m_faultEvery = every > 0 ? every : kDefaultFlakyEvery;
-        m_repliesCounted = 0;
-        m_pollsServed = 0;
-        m_streaming = false;
+        m_faults.set(*kind, every);
     }
-    if (m_wakeWrite >= 0) {
-        const char byte = 1;
-        [[maybe_unused]] const ssize_t n = ::write(m_wakeWrite, &byte, 1);
-    }
+    m_wake.raise();
     return true;
 }
 
@@ -171,7 +157,7 @@ void SimServer::run() {
             bool stillVanishing;
             {
                 std::lock_guard lock(m_mutex);
-                stillVanishing = m_fault == FaultKind::Vanish;
+                stillVanishing = m_faults.kind() == FaultKind::Vanish;
             }
             const bool due =
                 (m_reappearAt && now >= *m_reappearAt) || (!stillVanishing && !m_reopenFailed);
@@ -199,7 +185,7 @@ void SimServer::serviceHost(Steady::time_point now) {
         return;
     }
     pollfd fds[2] = {
-        {m_wakeRead, POLLIN, 0},
+        {m_wake.fd(), POLLIN, 0},
         {m_pty.masterFd(), static_cast<short>(POLLIN | (m_outputBlocked ? POLLOUT : 0)), 0},
     };
     const int ready = ::poll(fds, 2, pollTimeoutMs(now));
@@ -207,7 +193,7 @@ void SimServer::serviceHost(Steady::time_point now) {
         return;
     }
     if (fds[0].revents != 0) {
-        drainWake();
+        m_wake.clear();
     }
     if ((fds[1].revents & POLLIN) != 0) {
         readFromHost();
@@ -254,10 +240,9 @@ void SimServer::handleRequest(const Request& request) {
     const bool haveHostLine = ::tcgetattr(m_pty.masterFd(), &host) == 0;
     std::optional<std::string> reply;
     link::LineSettings replyLine;
-    FaultKind fault;
+    int before = 0;
+    bool delayed = false;
     bool vanishNow = false;
-    bool drop = false;
-    unsigned variant = 0;
     {
         std::lock_guard lock(m_mutex);
         // The settings the reply goes out with: a "C05" reply still uses the old ones.
@@ -276,45 +261,42 @@ void SimServer::handleRequest(const Request& request) {
         if (m_requests.size() > kMaxRequestsKept) {
             m_requests.pop_front();
         }
-        fault = m_fault;
-        if (fault == FaultKind::Vanish && request.code == "D*1") {
-            const int limit =
-                m_options.vanishAfter > 0 ? m_options.vanishAfter : kDefaultVanishAfter;
-            if (m_pollsServed >= limit) {
-                vanishNow = true;
-            } else {
-                ++m_pollsServed;
-            }
+        vanishNow = m_faults.vanishesAt(request.code);
+        if (vanishNow) {
+            m_faults.vanished();
+            m_present = false;  // first, so whoever sees the hang-up also sees the unit gone
+        } else {
+            const auto counted = m_unit.state().requestCounts.find(request.code);
+            before = counted == m_unit.state().requestCounts.end() ? 0 : counted->second;
+            reply = m_faults.apply(
+                request.code,
+                m_unit.handle(request.code, request.parameter, SimulatedUnit::Clock::now()),
+                delayed);
         }
-        if (!vanishNow) {
-            reply = m_unit.handle(request.code, request.parameter, SimulatedUnit::Clock::now());
-        }
-        if (reply && fault == FaultKind::Flaky) {
-            drop = ++m_repliesCounted % static_cast<unsigned>(m_faultEvery) == 0;
-        }
-        if (fault == FaultKind::Stream) {
-            m_streaming = true;
-        }
-        variant = m_garbleVariant++;
     }
     if (vanishNow) {
         vanish();
         return;
     }
-    if (!reply || drop || fault == FaultKind::Silent || fault == FaultKind::Stream) {
+    if (m_script) {
+        if (std::optional<ScriptedReply> scripted = m_script(request, before)) {
+            sendScripted(std::move(*scripted));
+            return;
+        }
+    }
+    if (!reply) {
         return;
     }
-    Steady::time_point notBefore = Steady::now();
-    if (fault == FaultKind::Garbage) {
-        reply = garbleReply(request.code, std::move(*reply), variant);
-    } else if (fault == FaultKind::Truncated) {
-        reply = truncateReply(std::move(*reply));
-    } else if (fault == FaultKind::Slow) {
-        notBefore += kSlowReplyDelay;
-    }
+    const Steady::time_point notBefore =
+        Steady::now() + (delayed ? kSlowReplyDelay : Steady::duration::zero());
     const auto perCharacter =
         m_options.pace ? characterTime(replyLine) : std::chrono::nanoseconds::zero();
     m_outbox.push(encodeForLine(std::move(*reply), replyLine), notBefore, perCharacter);
+}
+
+void SimServer::sendScripted(ScriptedReply reply) {
+    m_outbox.push(std::move(reply.bytes), Steady::now(), reply.perByte);
+    m_flooding = m_flooding || reply.floodAfter;
 }
 
 void SimServer::queueUnsolicited(Steady::time_point now) {
@@ -326,10 +308,10 @@ void SimServer::queueUnsolicited(Steady::time_point now) {
         std::lock_guard lock(m_mutex);
         testOutput = m_unit.takeTestOutput(SimulatedUnit::Clock::now());
         line = m_unit.state().line;
-        streaming = m_streaming && m_fault == FaultKind::Stream;
-        silent = m_fault == FaultKind::Silent;
+        streaming = m_faults.streaming();
+        silent = m_faults.silencesOutput();
     }
-    if (!testOutput.empty() && !silent && !streaming) {
+    if (!testOutput.empty() && !silent) {
         const auto perCharacter =
             m_options.pace ? characterTime(line) : std::chrono::nanoseconds::zero();
         m_outbox.push(encodeForLine(std::move(testOutput), line), now, perCharacter);
@@ -337,6 +319,14 @@ void SimServer::queueUnsolicited(Steady::time_point now) {
     // The babble always runs at the wire rate: unpaced it would only fill the pty's buffer.
     while (streaming && m_outbox.pendingBytes() < kStreamBacklog) {
         m_outbox.push(encodeForLine(streamLine(m_streamLines++), line), now, characterTime(line));
+    }
+    // A scripted flood runs as fast as the host takes it, every byte value in turn.
+    while (m_flooding && m_outbox.pendingBytes() < kStreamBacklog) {
+        std::string piece(kFloodPiece, '\0');
+        for (char& c : piece) {
+            c = static_cast<char>(m_floodByte++);
+        }
+        m_outbox.push(std::move(piece), now);
     }
 }
 
@@ -398,12 +388,6 @@ void SimServer::checkHostBack() {
 
 void SimServer::vanish() {
     link::traceNote("sim: the unit vanishes");
-    {
-        // Marked first, so whoever sees the hang-up also sees the unit gone.
-        std::lock_guard lock(m_mutex);
-        m_present = false;
-        m_pollsServed = 0;
-    }
     m_pty.close();
     m_outbox.clear();
     m_parser.reset();
@@ -434,15 +418,9 @@ void SimServer::reappear() {
 }
 
 void SimServer::waitForWake(int timeoutMs) {
-    pollfd fd{m_wakeRead, POLLIN, 0};
+    pollfd fd{m_wake.fd(), POLLIN, 0};
     if (::poll(&fd, 1, timeoutMs) > 0) {
-        drainWake();
-    }
-}
-
-void SimServer::drainWake() {
-    char buffer[64];
-    while (::read(m_wakeRead, buffer, sizeof buffer) > 0) {
+        m_wake.clear();
     }
 }
 

@@ -3,13 +3,16 @@
 #include <atomic>
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "link/stop_signal.h"
 #include "sim/fault_kind.h"
+#include "sim/fault_plan.h"
 #include "sim/pty_endpoint.h"
 #include "sim/reply_outbox.h"
 #include "sim/request_parser.h"
@@ -59,6 +62,20 @@ public:
     // False, and nothing changed, for an unknown name.
     bool setFault(const std::string& name, int every = 0);
 
+    // What a test makes the unit send instead of its own reply: the bytes as given (whatever
+    // the line settings), all at once or one every perByte, and then, when floodAfter, bytes
+    // without end as fast as the host takes them.
+    struct ScriptedReply {
+        std::string bytes;
+        std::chrono::milliseconds perByte{0};
+        bool floodAfter = false;
+    };
+    // Asked about every request the unit heard, with how often its code came before; nothing
+    // means the unit's own reply. It runs on the server's thread, after the unit has handled
+    // the request, without the lock (so it may not call stop()). Set it before start().
+    using ReplyScript = std::function<std::optional<ScriptedReply>(const Request&, int before)>;
+    void setReplyScript(ReplyScript script) { m_script = std::move(script); }
+
 private:
     using Steady = std::chrono::steady_clock;
 
@@ -74,19 +91,14 @@ private:
     void vanish();
     void reappear();
     void waitForWake(int timeoutMs);
-    void drainWake();
+    void sendScripted(ScriptedReply reply);
 
     const SimOptions m_options;
 
     mutable std::mutex m_mutex;  //!< Protects everything down to m_present.
     SimulatedUnit m_unit;
     std::deque<std::string> m_requests;
-    FaultKind m_fault = FaultKind::None;
-    int m_faultEvery = 3;
-    unsigned m_repliesCounted = 0;  // flaky
-    unsigned m_garbleVariant = 0;
-    int m_pollsServed = 0;  // vanish
-    bool m_streaming = false;
+    FaultPlan m_faults;
     std::string m_slaveName;
     bool m_present = false;
 
@@ -97,13 +109,15 @@ private:
     bool m_hostGone = false;
     bool m_outputBlocked = false;
     unsigned m_streamLines = 0;
+    ReplyScript m_script;
+    bool m_flooding = false;
+    unsigned char m_floodByte = 0;
     std::optional<Steady::time_point> m_reappearAt;
     bool m_reopenFailed = false;
 
     std::thread m_thread;
     std::atomic<bool> m_stopRequested{false};
-    int m_wakeRead = -1;
-    int m_wakeWrite = -1;
+    link::StopSignal m_wake;
 };
 
 }  // namespace brevik2::sim
