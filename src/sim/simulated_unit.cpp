@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "link/request_framing.h"
+#include "sim/setting_rows.h"
 #include "sim/status_replies.h"
 #include "sim/wire_encoding.h"
 
@@ -126,14 +127,6 @@ int fullYear(int twoDigitYear) {
     return twoDigitYear < 70 ? 2000 + twoDigitYear : 1900 + twoDigitYear;
 }
 
-std::optional<bool> parseSwitch(std::string_view text) {
-    const std::optional<long> value = parseInteger(text);
-    if (!value) {
-        return std::nullopt;
-    }
-    return *value != 0;
-}
-
 char upper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
@@ -187,11 +180,25 @@ void SimulatedUnit::setTestLinePeriod(std::chrono::milliseconds period) {
 std::optional<std::string> SimulatedUnit::handle(std::string_view code, std::string_view parameter,
                                                  Clock::time_point now) {
     ++m_state.requestCounts[std::string(code)];
+    const UnitRequest request{code, parameter, now};
+    if (const SettingRow* row = settingRowFor(code)) {
+        return storeSetting(*row, request);
+    }
     const Handler handler = handlerFor(code);
     if (handler == nullptr) {
         return acknowledge(code);
     }
-    return (this->*handler)(code, parameter, now);
+    return (this->*handler)(request);
+}
+
+std::optional<std::string> SimulatedUnit::storeSetting(const SettingRow& row,
+                                                       const UnitRequest& request) {
+    const std::optional<long> value = parseIntegerIn(request.parameter, row.low, row.high);
+    if (!value || (row.onlyModel != 0 && m_state.model != row.onlyModel)) {
+        return refuse(request.code);
+    }
+    row.store(m_state, *value);
+    return acknowledge(request.code);
 }
 
 SimulatedUnit::Handler SimulatedUnit::handlerFor(std::string_view code) {
@@ -207,11 +214,8 @@ SimulatedUnit::Handler SimulatedUnit::handlerFor(std::string_view code) {
         {"A24", &SimulatedUnit::counters},
         {"W00", &SimulatedUnit::resetAlarms},
         {"W16", &SimulatedUnit::resetAlarms},
-        {"W01", &SimulatedUnit::frequencyOffset},
         {"W03", &SimulatedUnit::timeUpdating},
-        {"W07", &SimulatedUnit::ttlFrequency},
         {"W10", &SimulatedUnit::filterOrder},
-        {"W11", &SimulatedUnit::temporaryOffset},
         {"W12", &SimulatedUnit::mute},
         {"W13", &SimulatedUnit::mute},
         {"W15", &SimulatedUnit::externalAlarm},
@@ -226,16 +230,12 @@ SimulatedUnit::Handler SimulatedUnit::handlerFor(std::string_view code) {
         {"A03", &SimulatedUnit::testMode},
         {"A06", &SimulatedUnit::setDate},
         {"A07", &SimulatedUnit::setTime},
-        {"A09", &SimulatedUnit::daylightSavings},
-        {"A10", &SimulatedUnit::daylightSavings},
-        {"A11", &SimulatedUnit::leapSecond},
-        {"A12", &SimulatedUnit::leapSecond},
+        {"A10", &SimulatedUnit::switchQuery},
+        {"A12", &SimulatedUnit::switchQuery},
         {"A13", &SimulatedUnit::poweredHours},
         {"A14", &SimulatedUnit::poweredHours},
-        {"A15", &SimulatedUnit::responseMode},
         {"A16", &SimulatedUnit::resetNvram},
         {"A17", &SimulatedUnit::manufactureDate},
-        {"A18", &SimulatedUnit::restartFaultLevel},
         {"A19", &SimulatedUnit::biuRegister},
         {"A20", &SimulatedUnit::e1Generator},
         {"A21", &SimulatedUnit::t1Generator},
@@ -251,56 +251,47 @@ SimulatedUnit::Handler SimulatedUnit::handlerFor(std::string_view code) {
 
 // ---- status queries
 
-std::optional<std::string> SimulatedUnit::variables(std::string_view, std::string_view,
-                                                    Clock::time_point now) {
+std::optional<std::string> SimulatedUnit::variables(const UnitRequest& request) {
     wander();
-    return formatVariablesReply(m_state, unitTime(now));
+    return formatVariablesReply(m_state, unitTime(request.now));
 }
 
-std::optional<std::string> SimulatedUnit::constants(std::string_view, std::string_view,
-                                                    Clock::time_point now) {
-    return formatConstantsReply(m_state, unitTime(now));
+std::optional<std::string> SimulatedUnit::constants(const UnitRequest& request) {
+    return formatConstantsReply(m_state, unitTime(request.now));
 }
 
-std::optional<std::string> SimulatedUnit::eventLog(std::string_view, std::string_view,
-                                                   Clock::time_point) {
+std::optional<std::string> SimulatedUnit::eventLog(const UnitRequest&) {
     return formatEventLogReply(m_state);
 }
 
-std::optional<std::string> SimulatedUnit::extendedStatus(std::string_view code, std::string_view,
-                                                         Clock::time_point) {
+std::optional<std::string> SimulatedUnit::extendedStatus(const UnitRequest& request) {
     char text[128];
     std::snprintf(text, sizeof text, "%.*s VCXO %d.%02d CFLD %d.%02d STDDEV %d.%03d",
-                  static_cast<int>(code.size()), code.data(), m_state.readings.vVcxo,
-                  static_cast<int>(m_random() % 100), m_state.readings.vCfield,
-                  static_cast<int>(m_random() % 100), m_state.readings.stdDev,
-                  static_cast<int>(m_random() % 1000));
+                  static_cast<int>(request.code.size()), request.code.data(),
+                  m_state.readings.vVcxo, static_cast<int>(m_random() % 100),
+                  m_state.readings.vCfield, static_cast<int>(m_random() % 100),
+                  m_state.readings.stdDev, static_cast<int>(m_random() % 1000));
     return replyText(text);
 }
 
-std::optional<std::string> SimulatedUnit::nvram(std::string_view, std::string_view,
-                                                Clock::time_point now) {
-    updatePoweredHours(now);
+std::optional<std::string> SimulatedUnit::nvram(const UnitRequest& request) {
+    updatePoweredHours(request.now);
     return formatNvramReply(m_state);
 }
 
-std::optional<std::string> SimulatedUnit::remoteOn(std::string_view, std::string_view,
-                                                   Clock::time_point) {
+std::optional<std::string> SimulatedUnit::remoteOn(const UnitRequest&) {
     return std::nullopt;
 }
 
-std::optional<std::string> SimulatedUnit::dateTime(std::string_view, std::string_view,
-                                                   Clock::time_point now) {
-    return formatDateTimeReply(unitTime(now));
+std::optional<std::string> SimulatedUnit::dateTime(const UnitRequest& request) {
+    return formatDateTimeReply(unitTime(request.now));
 }
 
-std::optional<std::string> SimulatedUnit::version(std::string_view, std::string_view,
-                                                  Clock::time_point) {
+std::optional<std::string> SimulatedUnit::version(const UnitRequest&) {
     return replyText("C03 Firmware Version R 107");
 }
 
-std::optional<std::string> SimulatedUnit::counters(std::string_view, std::string_view,
-                                                   Clock::time_point) {
+std::optional<std::string> SimulatedUnit::counters(const UnitRequest&) {
     static constexpr std::array<int, 4> kSteps{1, 2, 1, 3};
     for (std::size_t i = 0; i < kSteps.size(); ++i) {
         m_state.counters[i] = m_state.counters[i] >= 999999 ? 0 : m_state.counters[i] + kSteps[i];
@@ -313,149 +304,100 @@ std::optional<std::string> SimulatedUnit::counters(std::string_view, std::string
 
 // ---- alarms, frequency, outputs
 
-std::optional<std::string> SimulatedUnit::resetAlarms(std::string_view code, std::string_view,
-                                                      Clock::time_point now) {
+std::optional<std::string> SimulatedUnit::resetAlarms(const UnitRequest& request) {
     m_state.alarmState = 0;
-    if (code == "W00") {
-        addEvent("ALARMS RESET", now);
+    if (request.code == "W00") {
+        addEvent("ALARMS RESET", request.now);
     }
-    return acknowledge(code);
+    return acknowledge(request.code);
 }
 
-std::optional<std::string> SimulatedUnit::frequencyOffset(std::string_view code,
-                                                          std::string_view parameter,
-                                                          Clock::time_point) {
-    const std::optional<long> value = parseIntegerIn(parameter, -999999, 999999);
-    if (!value) {
-        return refuse(code);
-    }
-    m_state.frequencyOffset = *value;
-    return acknowledge(code);
-}
-
-std::optional<std::string> SimulatedUnit::timeUpdating(std::string_view code,
-                                                       std::string_view parameter,
-                                                       Clock::time_point) {
-    std::string_view text = trimmed(parameter);
+std::optional<std::string> SimulatedUnit::timeUpdating(const UnitRequest& request) {
+    std::string_view text = trimmed(request.parameter);
     if (!text.empty() && (text.back() == 'f' || text.back() == 'F')) {
         text.remove_suffix(1);
     }
     if (!parseIntegerIn(text, -99999, 99999)) {
-        return refuse(code);
+        return refuse(request.code);
     }
-    return acknowledge(code);
+    return acknowledge(request.code);
 }
 
-std::optional<std::string> SimulatedUnit::ttlFrequency(std::string_view code,
-                                                       std::string_view parameter,
-                                                       Clock::time_point) {
-    const std::optional<long> value = parseIntegerIn(parameter, 1, 4);
-    if (!value || m_state.model != 402) {
-        return refuse(code);
-    }
-    m_state.ttlFrequency = static_cast<int>(*value);
-    return acknowledge(code);
-}
-
-std::optional<std::string> SimulatedUnit::filterOrder(std::string_view code,
-                                                      std::string_view parameter,
-                                                      Clock::time_point) {
-    const std::vector<std::string_view> parts = split(trimmed(parameter), " ");
+std::optional<std::string> SimulatedUnit::filterOrder(const UnitRequest& request) {
+    const std::vector<std::string_view> parts = split(trimmed(request.parameter), " ");
     if (parts.size() != 2) {
-        return refuse(code);
+        return refuse(request.code);
     }
     const std::optional<long> order = parseIntegerIn(parts[0], 1, 9);
     const std::optional<double> tau = parseReal(parts[1]);
     if (!order || !tau || !(*tau >= 0.1 && *tau <= 100.0)) {  // NaN fails too
-        return refuse(code);
+        return refuse(request.code);
     }
     m_state.filterOrder = static_cast<int>(*order);
     m_state.oscillatorTau = *tau;
-    return acknowledge(code);
+    return acknowledge(request.code);
 }
 
-std::optional<std::string> SimulatedUnit::temporaryOffset(std::string_view code,
-                                                          std::string_view parameter,
-                                                          Clock::time_point) {
-    const std::optional<long> value = parseIntegerIn(parameter, -999999, 999999);
-    if (!value) {
-        return refuse(code);
-    }
-    m_state.temporaryOffset = *value;
-    return acknowledge(code);
+std::optional<std::string> SimulatedUnit::mute(const UnitRequest& request) {
+    m_state.muted = request.code == "W12";
+    return acknowledge(request.code);
 }
 
-std::optional<std::string> SimulatedUnit::mute(std::string_view code, std::string_view,
-                                               Clock::time_point) {
-    m_state.muted = code == "W12";
-    return acknowledge(code);
-}
-
-std::optional<std::string> SimulatedUnit::externalAlarm(std::string_view code,
-                                                        std::string_view parameter,
-                                                        Clock::time_point now) {
-    const std::optional<long> level = parseIntegerIn(parameter, 1, 2);
+std::optional<std::string> SimulatedUnit::externalAlarm(const UnitRequest& request) {
+    const std::optional<long> level = parseIntegerIn(request.parameter, 1, 2);
     if (!level) {
-        return refuse(code);
+        return refuse(request.code);
     }
     m_state.alarmState = *level == 1 ? 10 : 11;
-    addEvent(*level == 1 ? "MINOR ALARM" : "MAJOR ALARM", now, "EXTERNAL ALARM SET");
-    return acknowledge(code);
+    addEvent(*level == 1 ? "MINOR ALARM" : "MAJOR ALARM", request.now, "EXTERNAL ALARM SET");
+    return acknowledge(request.code);
 }
 
-std::optional<std::string> SimulatedUnit::clearEventLog(std::string_view code, std::string_view,
-                                                        Clock::time_point) {
+std::optional<std::string> SimulatedUnit::clearEventLog(const UnitRequest& request) {
     m_state.eventLog.clear();
-    return acknowledge(code);
+    return acknowledge(request.code);
 }
 
-std::optional<std::string> SimulatedUnit::ppsSync(std::string_view code, std::string_view,
-                                                  Clock::time_point) {
-    return replyText(std::string(code) + " 1PPS SYNC OK");
+std::optional<std::string> SimulatedUnit::ppsSync(const UnitRequest& request) {
+    return replyText(std::string(request.code) + " 1PPS SYNC OK");
 }
 
 // ---- configuration
 
-std::optional<std::string> SimulatedUnit::unitId(std::string_view code, std::string_view parameter,
-                                                 Clock::time_point) {
-    const std::string_view digits = trimmed(parameter);
+std::optional<std::string> SimulatedUnit::unitId(const UnitRequest& request) {
+    const std::string_view digits = trimmed(request.parameter);
     const bool allDigits =
         !digits.empty() && digits.size() <= 5 &&
         std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
     if (!allDigits) {
-        return refuse(code);
+        return refuse(request.code);
     }
     m_state.unitId = *parseInteger(digits);
-    return acknowledge(code);
+    return acknowledge(request.code);
 }
 
-std::optional<std::string> SimulatedUnit::language(std::string_view code,
-                                                   std::string_view parameter, Clock::time_point) {
-    const std::string_view text = trimmed(parameter);
+std::optional<std::string> SimulatedUnit::language(const UnitRequest& request) {
+    const std::string_view text = trimmed(request.parameter);
     if (text.size() != 1 || std::string_view("efd").find(text.front()) == std::string_view::npos) {
-        return refuse(code);
+        return refuse(request.code);
     }
     m_state.language = text.front();
-    return acknowledge(code);
+    return acknowledge(request.code);
 }
 
-std::optional<std::string> SimulatedUnit::serialParameters(std::string_view code,
-                                                           std::string_view parameter,
-                                                           Clock::time_point) {
-    const std::optional<link::LineSettings> line = parseSerialParameters(parameter);
+std::optional<std::string> SimulatedUnit::serialParameters(const UnitRequest& request) {
+    const std::optional<link::LineSettings> line = parseSerialParameters(request.parameter);
     if (!line) {
-        return refuse(code);
+        return refuse(request.code);
     }
     m_state.line = *line;
-    return acknowledge(code);
+    return acknowledge(request.code);
 }
 
-std::optional<std::string> SimulatedUnit::customerMessage(std::string_view code,
-                                                          std::string_view parameter,
-                                                          Clock::time_point) {
+std::optional<std::string> SimulatedUnit::customerMessage(const UnitRequest& request) {
     // The message goes back into a fixed-layout reply: anything that could break the layout
     // (line ends, STX, ETX, other control bytes) is stored as "_".
-    std::string message(parameter.substr(0, kCustomerMessageChars));
+    std::string message(request.parameter.substr(0, kCustomerMessageChars));
     for (char& c : message) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte >= 0x7F) {
@@ -463,37 +405,34 @@ std::optional<std::string> SimulatedUnit::customerMessage(std::string_view code,
         }
     }
     m_state.customerMessage = message;
-    return acknowledge(code);
+    return acknowledge(request.code);
 }
 
-std::optional<std::string> SimulatedUnit::testMode(std::string_view code,
-                                                   std::string_view parameter,
-                                                   Clock::time_point now) {
-    const int mode = code[2] - '1';
+std::optional<std::string> SimulatedUnit::testMode(const UnitRequest& request) {
+    const int mode = request.code[2] - '1';
     static constexpr std::array<long, 3> kHighest{1, 9, 255};
-    const std::optional<long> value = parseIntegerIn(parameter, 0, kHighest[mode]);
+    const std::optional<long> value = parseIntegerIn(request.parameter, 0, kHighest[mode]);
     if (!value) {
-        return refuse(code);
+        return refuse(request.code);
     }
     m_state.testModes[mode] = static_cast<int>(*value);
     if (*value == 0) {
         m_nextTestLine[mode].reset();
-        return replyText(std::string(code) + " 0");
+        return replyText(std::string(request.code) + " 0");
     }
     if (mode == 2) {
         m_state.dacGain = static_cast<int>(*value);
     }
-    m_nextTestLine[mode] = now + m_testLinePeriod;
-    return replyText(std::string(code) + " " + std::to_string(*value));
+    m_nextTestLine[mode] = request.now + m_testLinePeriod;
+    return replyText(std::string(request.code) + " " + std::to_string(*value));
 }
 
-std::optional<std::string> SimulatedUnit::setDate(std::string_view code, std::string_view parameter,
-                                                  Clock::time_point now) {
-    const auto date = parseTriple(parameter, {1, 1, 0}, {12, 31, 99});
+std::optional<std::string> SimulatedUnit::setDate(const UnitRequest& request) {
+    const auto date = parseTriple(request.parameter, {1, 1, 0}, {12, 31, 99});
     if (!date) {
-        return refuse(code);
+        return refuse(request.code);
     }
-    const std::tm current = unitTime(now);
+    const std::tm current = unitTime(request.now);
     std::tm wanted = current;
     wanted.tm_mon = (*date)[0] - 1;
     wanted.tm_mday = (*date)[1];
@@ -501,138 +440,84 @@ std::optional<std::string> SimulatedUnit::setDate(std::string_view code, std::st
     std::tm check = wanted;
     const std::time_t wantedTime = timegm(&check);
     if (check.tm_mday != wanted.tm_mday || check.tm_mon != wanted.tm_mon) {
-        return refuse(code);  // 02/30 and the like
+        return refuse(request.code);  // 02/30 and the like
     }
     std::tm currentCopy = current;
     m_state.clockOffsetSeconds += wantedTime - timegm(&currentCopy);
-    return acknowledge(code);
+    return acknowledge(request.code);
 }
 
-std::optional<std::string> SimulatedUnit::setTime(std::string_view code, std::string_view parameter,
-                                                  Clock::time_point now) {
-    const auto time = parseTriple(parameter, {0, 0, 0}, {23, 59, 59});
+std::optional<std::string> SimulatedUnit::setTime(const UnitRequest& request) {
+    const auto time = parseTriple(request.parameter, {0, 0, 0}, {23, 59, 59});
     if (!time) {
-        return refuse(code);
+        return refuse(request.code);
     }
-    std::tm current = unitTime(now);
+    std::tm current = unitTime(request.now);
     const long long secondsOfDay = current.tm_hour * 3600LL + current.tm_min * 60 + current.tm_sec;
     const long long wanted = (*time)[0] * 3600LL + (*time)[1] * 60 + (*time)[2];
     m_state.clockOffsetSeconds += wanted - secondsOfDay;
-    return acknowledge(code);
+    return acknowledge(request.code);
 }
 
-std::optional<std::string> SimulatedUnit::daylightSavings(std::string_view code,
-                                                          std::string_view parameter,
-                                                          Clock::time_point) {
-    if (code == "A10") {
-        return replyText(std::string(code) + (m_state.daylightSavings ? " 1" : " 0"));
-    }
-    const std::optional<bool> on = parseSwitch(parameter);
-    if (!on) {
-        return refuse(code);
-    }
-    m_state.daylightSavings = *on;
-    return acknowledge(code);
+std::optional<std::string> SimulatedUnit::switchQuery(const UnitRequest& request) {
+    const bool on = request.code == "A10" ? m_state.daylightSavings : m_state.leapSecondArmed;
+    return replyText(std::string(request.code) + (on ? " 1" : " 0"));
 }
 
-std::optional<std::string> SimulatedUnit::leapSecond(std::string_view code,
-                                                     std::string_view parameter,
-                                                     Clock::time_point) {
-    if (code == "A12") {
-        return replyText(std::string(code) + (m_state.leapSecondArmed ? " 1" : " 0"));
+std::optional<std::string> SimulatedUnit::poweredHours(const UnitRequest& request) {
+    if (request.code == "A14") {
+        updatePoweredHours(request.now);
+        return replyText(std::string(request.code) + " " + std::to_string(m_state.poweredHours));
     }
-    const std::optional<bool> armed = parseSwitch(parameter);
-    if (!armed) {
-        return refuse(code);
-    }
-    m_state.leapSecondArmed = *armed;
-    return acknowledge(code);
-}
-
-std::optional<std::string> SimulatedUnit::poweredHours(std::string_view code,
-                                                       std::string_view parameter,
-                                                       Clock::time_point now) {
-    if (code == "A14") {
-        updatePoweredHours(now);
-        return replyText(std::string(code) + " " + std::to_string(m_state.poweredHours));
-    }
-    const std::optional<long> hours = parseIntegerIn(parameter, 0, 9999999);
+    const std::optional<long> hours = parseIntegerIn(request.parameter, 0, 9999999);
     if (!hours) {
-        return refuse(code);
+        return refuse(request.code);
     }
     m_poweredBase = *hours;
-    m_poweredSince = now;
+    m_poweredSince = request.now;
     m_state.poweredHours = *hours;
-    return acknowledge(code);
+    return acknowledge(request.code);
 }
 
-std::optional<std::string> SimulatedUnit::responseMode(std::string_view code,
-                                                       std::string_view parameter,
-                                                       Clock::time_point) {
-    const std::optional<long> mode = parseIntegerIn(parameter, 0, 1);
-    if (!mode) {
-        return refuse(code);
-    }
-    m_state.responseMode = static_cast<int>(*mode);
-    return acknowledge(code);
-}
-
-std::optional<std::string> SimulatedUnit::resetNvram(std::string_view code, std::string_view,
-                                                     Clock::time_point) {
+std::optional<std::string> SimulatedUnit::resetNvram(const UnitRequest& request) {
     const UnitState defaults;
     m_state.daylightSavings = defaults.daylightSavings;
     m_state.leapSecondArmed = defaults.leapSecondArmed;
     m_state.restartFaultLevel = defaults.restartFaultLevel;
     m_state.responseMode = defaults.responseMode;
     m_state.telecom = defaults.telecom;
-    return acknowledge(code);
+    return acknowledge(request.code);
 }
 
-std::optional<std::string> SimulatedUnit::manufactureDate(std::string_view code,
-                                                          std::string_view parameter,
-                                                          Clock::time_point) {
-    const auto date = parseTriple(parameter, {1, 1, 0}, {12, 31, 99});
+std::optional<std::string> SimulatedUnit::manufactureDate(const UnitRequest& request) {
+    const auto date = parseTriple(request.parameter, {1, 1, 0}, {12, 31, 99});
     if (!date) {
-        return refuse(code);
+        return refuse(request.code);
     }
     m_state.manufactureMonth = (*date)[0];
     m_state.manufactureDay = (*date)[1];
     m_state.manufactureYear = fullYear((*date)[2]);
-    return acknowledge(code);
+    return acknowledge(request.code);
 }
 
-std::optional<std::string> SimulatedUnit::restartFaultLevel(std::string_view code,
-                                                            std::string_view parameter,
-                                                            Clock::time_point) {
-    const std::optional<long> level = parseIntegerIn(parameter, 0, 9);
-    if (!level) {
-        return refuse(code);
-    }
-    m_state.restartFaultLevel = static_cast<int>(*level);
-    return acknowledge(code);
-}
-
-std::optional<std::string> SimulatedUnit::biuRegister(std::string_view code, std::string_view,
-                                                      Clock::time_point) {
-    return replyText(std::string(code) + " BIU 00A5");
+std::optional<std::string> SimulatedUnit::biuRegister(const UnitRequest& request) {
+    return replyText(std::string(request.code) + " BIU 00A5");
 }
 
 // ---- telecom outputs (the models with telecom outputs only)
 
-std::optional<std::string> SimulatedUnit::e1Generator(std::string_view code,
-                                                      std::string_view parameter,
-                                                      Clock::time_point) {
+std::optional<std::string> SimulatedUnit::e1Generator(const UnitRequest& request) {
     // "2,4,0101": format, SSM channel, one hexadecimal digit per option (Mute, SSM, TS-16,
     // CRC-4); the unit keeps the options as one bit each.
-    const std::vector<std::string_view> parts = split(trimmed(parameter), ",");
+    const std::vector<std::string_view> parts = split(trimmed(request.parameter), ",");
     if (m_state.model == 400 || parts.size() != 3) {
-        return refuse(code);
+        return refuse(request.code);
     }
     const std::optional<long> format = parseIntegerIn(parts[0], 1, 4);
     const std::optional<long> channel = parseIntegerIn(parts[1], 4, 8);
     const std::optional<unsigned> word = parseHex(parts[2]);
     if (!format || !channel || !word || *word > 0xFFFF) {
-        return refuse(code);
+        return refuse(request.code);
     }
     unsigned bits = 0;
     bits |= (*word & 0x000F) != 0 ? TelecomSettings::kE1Crc4 : 0;
@@ -642,33 +527,29 @@ std::optional<std::string> SimulatedUnit::e1Generator(std::string_view code,
     m_state.telecom.e1Format = static_cast<int>(*format);
     m_state.telecom.ssmOnSa = static_cast<int>(*channel);
     m_state.telecom.e1FaultBits = bits;
-    return acknowledge(code);
+    return acknowledge(request.code);
 }
 
-std::optional<std::string> SimulatedUnit::t1Generator(std::string_view code,
-                                                      std::string_view parameter,
-                                                      Clock::time_point) {
-    const std::vector<std::string_view> parts = split(trimmed(parameter), ",");
+std::optional<std::string> SimulatedUnit::t1Generator(const UnitRequest& request) {
+    const std::vector<std::string_view> parts = split(trimmed(request.parameter), ",");
     if (m_state.model == 400 || parts.size() != 2) {
-        return refuse(code);
+        return refuse(request.code);
     }
     const std::optional<long> format = parseIntegerIn(parts[0], 1, 3);
     const std::optional<long> strategy = parseIntegerIn(parts[1], 1, 3);
     if (!format || !strategy) {
-        return refuse(code);
+        return refuse(request.code);
     }
     m_state.telecom.t1Format = static_cast<int>(*format);
     m_state.telecom.t1Strategy = static_cast<int>(*strategy);
-    return acknowledge(code);
+    return acknowledge(request.code);
 }
 
-std::optional<std::string> SimulatedUnit::telecomChannel(std::string_view code,
-                                                         std::string_view parameter,
-                                                         Clock::time_point) {
+std::optional<std::string> SimulatedUnit::telecomChannel(const UnitRequest& request) {
     // "2,T,F,U,3": channel, type (E/T), format (F/C), drive (B/U), line interface setting.
-    const std::vector<std::string_view> parts = split(trimmed(parameter), ",");
+    const std::vector<std::string_view> parts = split(trimmed(request.parameter), ",");
     if (m_state.model == 400 || parts.size() != 5) {
-        return refuse(code);
+        return refuse(request.code);
     }
     const std::optional<long> channel = parseIntegerIn(parts[0], 1, 2);
     const std::optional<long> liu = parseIntegerIn(parts[4], 0, 7);
@@ -683,11 +564,11 @@ std::optional<std::string> SimulatedUnit::telecomChannel(std::string_view code,
     const std::optional<char> format = letter(parts[2], "FC");
     const std::optional<char> drive = letter(parts[3], "BU");
     if (!channel || !liu || !type || !format || !drive) {
-        return refuse(code);
+        return refuse(request.code);
     }
     TelecomSettings::Channel& c = m_state.telecom.channel[*channel - 1];
     c = {*type, *format, *drive, static_cast<int>(*liu)};
-    return acknowledge(code);
+    return acknowledge(request.code);
 }
 
 // ---- running state

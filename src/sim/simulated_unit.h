@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "link/line_settings.h"
+#include "sim/setting_rows.h"
 #include "sim/unit_state.h"
 
 namespace brevik2::sim {
@@ -44,58 +45,48 @@ public:
     std::tm unitTime(Clock::time_point now) const;
 
 private:
-    using Handler = std::optional<std::string> (SimulatedUnit::*)(std::string_view code,
-                                                                  std::string_view parameter,
-                                                                  Clock::time_point now);
+    // One request as a handler sees it.
+    struct UnitRequest {
+        std::string_view code;
+        std::string_view parameter;
+        Clock::time_point now;
+    };
+    using Handler = std::optional<std::string> (SimulatedUnit::*)(const UnitRequest& request);
     // The handler of a request code; nullptr for a code the unit only acknowledges.
     static Handler handlerFor(std::string_view code);
+    std::optional<std::string> storeSetting(const SettingRow& row, const UnitRequest& request);
 
-    std::optional<std::string> variables(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> constants(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> eventLog(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> extendedStatus(std::string_view, std::string_view,
-                                              Clock::time_point);
-    std::optional<std::string> nvram(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> remoteOn(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> dateTime(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> version(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> counters(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> resetAlarms(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> frequencyOffset(std::string_view, std::string_view,
-                                               Clock::time_point);
-    std::optional<std::string> timeUpdating(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> ttlFrequency(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> filterOrder(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> temporaryOffset(std::string_view, std::string_view,
-                                               Clock::time_point);
-    std::optional<std::string> mute(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> externalAlarm(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> clearEventLog(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> ppsSync(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> unitId(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> language(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> serialParameters(std::string_view, std::string_view,
-                                                Clock::time_point);
-    std::optional<std::string> customerMessage(std::string_view, std::string_view,
-                                               Clock::time_point);
-    std::optional<std::string> testMode(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> setDate(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> setTime(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> daylightSavings(std::string_view, std::string_view,
-                                               Clock::time_point);
-    std::optional<std::string> leapSecond(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> poweredHours(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> responseMode(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> resetNvram(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> manufactureDate(std::string_view, std::string_view,
-                                               Clock::time_point);
-    std::optional<std::string> restartFaultLevel(std::string_view, std::string_view,
-                                                 Clock::time_point);
-    std::optional<std::string> biuRegister(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> e1Generator(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> t1Generator(std::string_view, std::string_view, Clock::time_point);
-    std::optional<std::string> telecomChannel(std::string_view, std::string_view,
-                                              Clock::time_point);
+    std::optional<std::string> variables(const UnitRequest& request);
+    std::optional<std::string> constants(const UnitRequest& request);
+    std::optional<std::string> eventLog(const UnitRequest& request);
+    std::optional<std::string> extendedStatus(const UnitRequest& request);
+    std::optional<std::string> nvram(const UnitRequest& request);
+    std::optional<std::string> remoteOn(const UnitRequest& request);
+    std::optional<std::string> dateTime(const UnitRequest& request);
+    std::optional<std::string> version(const UnitRequest& request);
+    std::optional<std::string> counters(const UnitRequest& request);
+    std::optional<std::string> resetAlarms(const UnitRequest& request);
+    std::optional<std::string> timeUpdating(const UnitRequest& request);
+    std::optional<std::string> filterOrder(const UnitRequest& request);
+    std::optional<std::string> mute(const UnitRequest& request);
+    std::optional<std::string> externalAlarm(const UnitRequest& request);
+    std::optional<std::string> clearEventLog(const UnitRequest& request);
+    std::optional<std::string> ppsSync(const UnitRequest& request);
+    std::optional<std::string> unitId(const UnitRequest& request);
+    std::optional<std::string> language(const UnitRequest& request);
+    std::optional<std::string> serialParameters(const UnitRequest& request);
+    std::optional<std::string> customerMessage(const UnitRequest& request);
+    std::optional<std::string> testMode(const UnitRequest& request);
+    std::optional<std::string> setDate(const UnitRequest& request);
+    std::optional<std::string> setTime(const UnitRequest& request);
+    std::optional<std::string> switchQuery(const UnitRequest& request);
+    std::optional<std::string> poweredHours(const UnitRequest& request);
+    std::optional<std::string> resetNvram(const UnitRequest& request);
+    std::optional<std::string> manufactureDate(const UnitRequest& request);
+    std::optional<std::string> biuRegister(const UnitRequest& request);
+    std::optional<std::string> e1Generator(const UnitRequest& request);
+    std::optional<std::string> t1Generator(const UnitRequest& request);
+    std::optional<std::string> telecomChannel(const UnitRequest& request);
 
     void updatePoweredHours(Clock::time_point now);
     void wander();

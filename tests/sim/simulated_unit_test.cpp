@@ -7,9 +7,12 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <limits>
 #include <string>
+#include <vector>
 
 #include "link/command_catalogue.h"
+#include "sim/setting_rows.h"
 #include "sim/simulated_unit.h"
 
 namespace brevik2::sim {
@@ -142,6 +145,33 @@ INSTANTIATE_TEST_SUITE_P(
                       NvCase{"Channel2", "A22", "2,T,F,U,3", 31, "T,F,U,3,"},
                       NvCase{"Channel1", "A22", "1,E,C,B,0", 27, "E,C,B,0,"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Every row takes its bounds and refuses one past them, and only on its model.
+TEST(SimulatedUnit, SettingRowsTakeTheirRangeAndRefuseTheRest) {
+    for (const SettingRow& row : settingRows()) {
+        const std::string code(row.code);
+        SimulatedUnit unit(row.onlyModel != 0 ? row.onlyModel : 401, 1010, {});
+        for (long inside : {row.low, row.high}) {
+            EXPECT_EQ(replyOf(unit, code.c_str(), std::to_string(inside).c_str()),
+                      framed(code + " OK"))
+                << inside;
+        }
+        std::vector<std::string> outside{"", "x", "1.5"};
+        if (row.low > std::numeric_limits<long>::min()) {
+            outside.push_back(std::to_string(row.low - 1));
+            outside.push_back(std::to_string(row.high + 1));
+        }
+        for (const std::string& parameter : outside) {
+            EXPECT_EQ(replyOf(unit, code.c_str(), parameter.c_str()), framed(code + " ERR"))
+                << code << " '" << parameter << "'";
+        }
+        if (row.onlyModel != 0) {
+            SimulatedUnit other(400, 1010, {});
+            EXPECT_EQ(replyOf(other, code.c_str(), std::to_string(row.low).c_str()),
+                      framed(code + " ERR"));
+        }
+    }
+}
 
 TEST(SimulatedUnit, ResetNvramRestoresTheSwitches) {
     SimulatedUnit unit(401, 1010, {}, kNow);
