@@ -5,15 +5,10 @@
 // parsing rules say.
 
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
-#include <deque>
 #include <functional>
-#include <map>
-#include <mutex>
 #include <optional>
 #include <ostream>
 #include <thread>
@@ -23,8 +18,8 @@
 #include "engine/reply_parsing.h"
 #include "link/request_framing.h"
 #include "link/settings_file.h"
+#include "sim/sim_server.h"
 #include "sim/simulated_unit.h"
-#include "support/pty_pair.h"
 #include "support/recording_reporter.h"
 #include "support/temp_folder.h"
 
@@ -34,136 +29,10 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// What the unit sends for one request.
-struct Answer {
-    std::string bytes;
-    std::chrono::milliseconds perByte{0};  // 0: all at once
-    bool floodAfter = false;               // then bytes without end, as fast as the line takes
-};
-
-// A unit played on the master side of a pty: it cuts the host's requests out of what arrives
-// and answers each as the script says, or as a healthy unit would when the script has nothing
-// to say. Its thread never blocks for long, so it stops at once however much is queued.
-class ScriptedUnit {
-public:
-    // code, parameter, how often the code came before; nothing = the healthy reply.
-    using Script =
-        std::function<std::optional<Answer>(const std::string&, const std::string&, int)>;
-
-    explicit ScriptedUnit(Script script)
-        : m_script(std::move(script)), m_thread([this] { run(); }) {}
-    ~ScriptedUnit() {
-        m_stop = true;
-        m_thread.join();
-    }
-
-    const std::string& slaveName() const { return m_pty.slaveName(); }
-    int requestsOf(const std::string& code) const {
-        std::lock_guard lock(m_mutex);
-        const auto found = m_seen.find(code);
-        return found == m_seen.end() ? 0 : found->second;
-    }
-    // True once a scripted (not healthy) answer has started to go out.
-    bool hostileStarted() const { return m_hostileStarted; }
-
-private:
-    void run() {
-        std::string input;
-        while (!m_stop) {
-            const bool dripping = !m_output.empty() && m_perByte > 0ms;
-            int timeout = 20;
-            if (dripping) {
-                timeout = static_cast<int>(std::max<long long>(
-                    0,
-                    std::chrono::duration_cast<std::chrono::milliseconds>(m_nextByte - Clock::now())
-                        .count()));
-                timeout = std::min(timeout, 20);
-            }
-            const bool wantWrite =
-                (!m_output.empty() || m_flood) && (!dripping || Clock::now() >= m_nextByte);
-            pollfd fd{m_pty.masterFd(), static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0};
-            if (::poll(&fd, 1, wantWrite ? 20 : timeout) < 0) {
-                continue;
-            }
-            if ((fd.revents & POLLIN) != 0) {
-                char buffer[4096];
-                const ssize_t n = ::read(m_pty.masterFd(), buffer, sizeof buffer);
-                if (n > 0) {
-                    input.append(buffer, static_cast<std::size_t>(n));
-                    takeRequests(input);
-                }
-            }
-            if ((fd.revents & POLLOUT) != 0) {
-                writeSome();
-            }
-        }
-    }
-
-    void takeRequests(std::string& input) {
-        for (;;) {
-            const auto start = input.find(link::kStx);
-            const auto end = input.find(link::kEtx, start == std::string::npos ? 0 : start);
-            if (start == std::string::npos || end == std::string::npos) {
-                return;
-            }
-            const std::string frame = input.substr(start, end - start + 1);
-            input.erase(0, end + 1);
-            if (frame.size() < 12) {
-                continue;
-            }
-            std::string code = frame.substr(1, 3);
-            code.erase(0, code.find_first_not_of(' '));
-            const std::string parameter = frame.substr(11, frame.size() - 12);
-            int before = 0;
-            {
-                std::lock_guard lock(m_mutex);
-                before = m_seen[code]++;
-            }
-            std::optional<Answer> answer = m_script(code, parameter, before);
-            if (!answer) {
-                const auto healthy = m_unit.handle(code, parameter);
-                if (healthy) {
-                    m_output += *healthy;
-                }
-                continue;
-            }
-            m_hostileStarted = true;
-            m_output += answer->bytes;
-            m_perByte = answer->perByte;
-            m_nextByte = Clock::now();
-            m_flood = m_flood || answer->floodAfter;
-        }
-    }
-
-    void writeSome() {
-        if (m_output.empty() && m_flood) {
-            m_output.resize(4096);
-            for (char& c : m_output) {
-                c = static_cast<char>(m_floodByte++);
-            }
-        }
-        const std::size_t count = m_perByte > 0ms ? 1 : m_output.size();
-        const ssize_t n = ::write(m_pty.masterFd(), m_output.data(), count);
-        if (n > 0) {
-            m_output.erase(0, static_cast<std::size_t>(n));
-            m_nextByte = Clock::now() + m_perByte;
-        }
-    }
-
-    testing::PtyPair m_pty;
-    sim::SimulatedUnit m_unit{401, 1010, link::LineSettings{}};
-    Script m_script;
-    std::string m_output;
-    std::chrono::milliseconds m_perByte{0};
-    Clock::time_point m_nextByte{};
-    bool m_flood = false;
-    unsigned char m_floodByte = 0;
-    mutable std::mutex m_mutex;  //!< Protects m_seen
-    std::map<std::string, int> m_seen;
-    std::atomic<bool> m_hostileStarted{false};
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-};
+// What the unit sends for one request, instead of its own reply.
+using Answer = sim::SimServer::ScriptedReply;
+// code, parameter, how often the code came before; nothing = the healthy reply.
+using Script = std::function<std::optional<Answer>(const std::string&, const std::string&, int)>;
 
 // Every byte value in turn, starting after STX; without the terminators when asked.
 std::string everyByteValue(std::size_t length, bool withoutTerminators) {
@@ -192,8 +61,16 @@ MonitorThread::Options options(bool instrumentTimeouts = false) {
 
 class HostileUnit : public ::testing::Test {
 protected:
-    void start(ScriptedUnit::Script script, MonitorThread::Options o = options()) {
-        unit = std::make_unique<ScriptedUnit>(std::move(script));
+    // The simulated unit on a pty, its replies as the script says.
+    void start(Script script, MonitorThread::Options o = options()) {
+        sim::SimOptions unitOptions;
+        unitOptions.linkPath = (folder / "com1").string();
+        unit = std::make_unique<sim::SimServer>(unitOptions);
+        unit->setReplyScript([script = std::move(script)](const sim::Request& request, int before) {
+            return script(request.code, request.parameter, before);
+        });
+        std::string error;
+        ASSERT_TRUE(unit->start(&error)) << error;
         settings.writeString("ComPort", unit->slaveName());
         settings.writeString("BaudRate", "9600");
         settings.writeString("DataBits", "8");
@@ -251,7 +128,7 @@ protected:
     link::SettingsFile settings{folder / "Brevik2.ini"};
     MonitorSharedState shared;
     testing::RecordingReporter reporter;
-    std::unique_ptr<ScriptedUnit> unit;
+    std::unique_ptr<sim::SimServer> unit;
     std::unique_ptr<MonitorThread> monitor;
 };
 
@@ -527,8 +404,9 @@ TEST_F(HostileUnit, AFixedReadOfADripEndsAtItsTotalTimeOut) {
 // bytes here, 21 minutes at this pace): only the stop ends it early, and at once.
 TEST_F(HostileUnit, AStopEndsAReadUntilETXOfADripAtOnce) {
     start(
-        [](const std::string& code, const std::string&, int) -> std::optional<Answer> {
+        [this](const std::string& code, const std::string&, int) -> std::optional<Answer> {
             if (code == "A14") {
+                flag = true;
                 return Answer{everyByteValue(40000, true), 40ms};
             }
             return std::nullopt;
@@ -537,7 +415,7 @@ TEST_F(HostileUnit, AStopEndsAReadUntilETXOfADripAtOnce) {
     ASSERT_TRUE(reporter.waitForMessage(kStatusPollCompleted, 10s));
     ASSERT_EQ(shared.slot.fill("A14", "", 32000, kStatusCommandAnswered),
               link::PendingRequestSlot::FillResult::Accepted);
-    ASSERT_TRUE(waitFor([&] { return unit->hostileStarted(); }, 10s));
+    ASSERT_TRUE(waitFor([&] { return flag.load(); }, 10s));
     std::this_thread::sleep_for(1500ms);
     EXPECT_TRUE(shared.slot.isPending());  // still reading
     EXPECT_LT(stopMonitor(), 1000ms);
@@ -564,9 +442,10 @@ TEST_P(FloodingUnit, TheReadEndsTheThreadGoesOnAndAStopEndsIt) {
     const char* trigger = flood.trigger == FloodTrigger::kPoll             ? "D*1"
                           : flood.trigger == FloodTrigger::kPendingRequest ? "A14"
                                                                            : "D*3";
-    start([trigger, withTerminators = flood.withTerminators](
+    start([this, trigger, withTerminators = flood.withTerminators](
               const std::string& code, const std::string&, int before) -> std::optional<Answer> {
         if (code == trigger && (code != std::string("D*1") || before >= 1)) {
+            flag = true;
             Answer answer{everyByteValue(4096, !withTerminators)};
             answer.floodAfter = true;
             return answer;
@@ -583,7 +462,7 @@ TEST_P(FloodingUnit, TheReadEndsTheThreadGoesOnAndAStopEndsIt) {
     } else if (flood.trigger == FloodTrigger::kEventLog) {
         shared.eventLogRequest = true;
     }
-    ASSERT_TRUE(waitFor([&] { return unit->hostileStarted(); }, 10s));
+    ASSERT_TRUE(waitFor([&] { return flag.load(); }, 10s));
 
     // The read that met the flood ends: the request is released (its reply cut at the first
     // ETX, or at its 32000 bytes), the log retrieval gives up, the poll fails.
