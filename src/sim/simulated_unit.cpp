@@ -1,12 +1,12 @@
 #include "sim/simulated_unit.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <utility>
 #include <vector>
 
 #include "link/request_framing.h"
+#include "sim/parameter_text.h"
 #include "sim/setting_rows.h"
 #include "sim/status_replies.h"
 #include "sim/wire_encoding.h"
@@ -31,78 +31,6 @@ std::string acknowledge(std::string_view code) {
 
 std::string refuse(std::string_view code) {
     return replyText(std::string(code) + " ERR");
-}
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-// A whole decimal integer with an optional sign, blanks around it allowed.
-std::optional<long> parseInteger(std::string_view text) {
-    text = trimmed(text);
-    if (!text.empty() && text.front() == '+') {
-        text.remove_prefix(1);
-    }
-    long value = 0;
-    const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-std::optional<long> parseIntegerIn(std::string_view text, long low, long high) {
-    const std::optional<long> value = parseInteger(text);
-    if (!value || *value < low || *value > high) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-std::optional<double> parseReal(std::string_view text) {
-    text = trimmed(text);
-    if (!text.empty() && text.front() == '+') {
-        text.remove_prefix(1);
-    }
-    double value = 0;
-    const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-std::optional<unsigned> parseHex(std::string_view text) {
-    text = trimmed(text);
-    unsigned value = 0;
-    const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, value, 16);
-    if (text.empty() || ec != std::errc() || ptr != end) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-// Splits at any of the separators; "12/31/03" and "12,00,00" give three parts.
-std::vector<std::string_view> split(std::string_view text, std::string_view separators) {
-    std::vector<std::string_view> parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t at = text.find_first_of(separators, start);
-        parts.push_back(text.substr(start, at == std::string_view::npos ? at : at - start));
-        if (at == std::string_view::npos) {
-            return parts;
-        }
-        start = at + 1;
-    }
 }
 
 // Three numbers of a date or a time, each in its range.
@@ -329,7 +257,7 @@ std::optional<std::string> SimulatedUnit::filterOrder(const UnitRequest& request
         return refuse(request.code);
     }
     const std::optional<long> order = parseIntegerIn(parts[0], 1, 9);
-    const std::optional<double> tau = parseReal(parts[1]);
+    const std::optional<double> tau = parseNumber<double>(parts[1]);
     if (!order || !tau || !(*tau >= 0.1 && *tau <= 100.0)) {  // NaN fails too
         return refuse(request.code);
     }
@@ -372,7 +300,7 @@ std::optional<std::string> SimulatedUnit::unitId(const UnitRequest& request) {
     if (!allDigits) {
         return refuse(request.code);
     }
-    m_state.unitId = *parseInteger(digits);
+    m_state.unitId = *parseNumber<long>(digits);
     return acknowledge(request.code);
 }
 
@@ -515,7 +443,7 @@ std::optional<std::string> SimulatedUnit::e1Generator(const UnitRequest& request
     }
     const std::optional<long> format = parseIntegerIn(parts[0], 1, 4);
     const std::optional<long> channel = parseIntegerIn(parts[1], 4, 8);
-    const std::optional<unsigned> word = parseHex(parts[2]);
+    const std::optional<unsigned> word = parseNumber<unsigned>(parts[2], 16);
     if (!format || !channel || !word || *word > 0xFFFF) {
         return refuse(request.code);
     }
