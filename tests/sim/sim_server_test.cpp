@@ -91,6 +91,28 @@ TEST_F(SimServerTest, AnswersTheStartUpSequenceAndRecordsIt) {
     EXPECT_EQ(server.slaveName().rfind("/dev/pts/", 0), 0u);
 }
 
+// A script answers in the unit's place when it has something to say: the unit still hears the
+// request (its state changes), and the bytes go as given, even bytes no reply has.
+TEST_F(SimServerTest, AScriptedReplyReplacesTheUnitsOwn) {
+    const std::string scripted("\x02\xFF\x00\x03", 4);
+    SimOptions options;
+    options.linkPath = uniqueLinkPath();
+    m_server = std::make_unique<SimServer>(options);
+    m_server->setReplyScript(
+        [scripted](const Request& r, int before) -> std::optional<SimServer::ScriptedReply> {
+            if (r.code == "W01" && before == 1) {
+                return SimServer::ScriptedReply{scripted};
+            }
+            return std::nullopt;
+        });
+    ASSERT_TRUE(m_server->start());
+    PtyHost host(options.linkPath);
+    EXPECT_EQ(exchange(host, "W01", "5"), "\x02W01 OK\r\n\x03");
+    EXPECT_EQ(exchange(host, "W01", "7"), scripted);
+    EXPECT_EQ(m_server->state().frequencyOffset, 7);
+    EXPECT_EQ(exchange(host, "W01", "9"), "\x02W01 OK\r\n\x03");
+}
+
 class LineMismatchTest : public SimServerTest,
                          public ::testing::WithParamInterface<PtyHost::Line> {};
 
