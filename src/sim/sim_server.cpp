@@ -1,6 +1,5 @@
 #include "sim/sim_server.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
