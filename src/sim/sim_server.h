@@ -26,9 +26,9 @@ namespace brevik2::sim {
 // host writes to the slave side, answers them through a SimulatedUnit when the host's line
 // settings agree with the unit's, and applies the configured fault and pacing to the replies.
 //
-// Thread safety: start(), stop() and the destructor belong to the owner's thread. The
-// observers (slaveName, state, requestsSeen, isPresent) and setFault may be called from any
-// thread while the server runs; they take m_mutex.
+// Thread safety: start(), stop(), setReplyScript() and the destructor belong to the owner's
+// thread. The observers (slaveName, state, requestsSeen, isPresent) and setFault may be called
+// from any thread while the server runs; they take m_mutex.
 class SimServer {
 public:
     // How long the slow unit waits before it starts a reply: longer than the host's one-second
