@@ -192,20 +192,24 @@ std::string formatConstantsReply(const UnitState& state, const std::tm& unitTime
     putRight(buffer, 37, 3, formatFloat(state.readings.vIonizer, 3, 1));
     putLeft(buffer, 40, "V GDAC ");
     putRight(buffer, 48, 3, formatInt(std::clamp(state.dacGain, 1, 256)));
-    putLeft(buffer, 51, " -15:");
-    putRight(buffer, 56, 3, "-2");
-    putLeft(buffer, 59, " +15:");
-    putRight(buffer, 64, 3, "3");
-    putLeft(buffer, 67, " +45:");
-    putRight(buffer, 72, 3, "11");
-    putLeft(buffer, 75, " +75:");
-    putRight(buffer, 80, 3, "25");
-    putLeft(buffer, 83, " Pi");
-    putRight(buffer, 87, 5, "1200");
-    putLeft(buffer, 92, " Oz");
-    putRight(buffer, 95, 5, "2700");
-    putLeft(buffer, 100, " Fo:");
-    putRight(buffer, 104, 4, "10.0");
+    // Read-outs the simulated unit never changes: a label, then its value right-aligned.
+    struct FixedField {
+        std::size_t labelAt;
+        const char* label;
+        std::size_t valueAt;
+        std::size_t width;
+        const char* value;
+    };
+    for (const FixedField& field : {FixedField{51, " -15:", 56, 3, "-2"},
+                                    {59, " +15:", 64, 3, "3"},
+                                    {67, " +45:", 72, 3, "11"},
+                                    {75, " +75:", 80, 3, "25"},
+                                    {83, " Pi", 87, 5, "1200"},
+                                    {92, " Oz", 95, 5, "2700"},
+                                    {100, " Fo:", 104, 4, "10.0"}}) {
+        putLeft(buffer, field.labelAt, field.label);
+        putRight(buffer, field.valueAt, field.width, field.value);
+    }
     putLeft(buffer, 108, " MHZ CDU:");
     putLeft(buffer, 117, "01");
     putLeft(buffer, 119, " TXT:");

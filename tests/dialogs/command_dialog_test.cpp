@@ -51,6 +51,14 @@ struct Controls {
     QPushButton* send;
 };
 
+// A session with no unit and a command dialog over it, shown, with its controls.
+struct ShownDialog {
+    ShownDialog() : dialog(s.context), c(dialog) { dialog.show(); }
+    MonitoredSimSession s;
+    CommandDialog dialog;
+    Controls c;
+};
+
 }  // namespace
 
 class CommandDialogTest : public QObject {
@@ -80,10 +88,8 @@ private slots:
     }
 
     void aChosenRowShowsItsDefaultAgain() {
-        MonitoredSimSession s;
-        CommandDialog dialog(s.context);
-        Controls c(dialog);
-        dialog.show();
+        ShownDialog shown;
+        auto& [s, dialog, c] = shown;
         c.choose("Set Date");
         QVERIFY(c.parameter->isVisible());
         QCOMPARE(c.parameter->text(), "01/01/00");
@@ -95,10 +101,8 @@ private slots:
     }
 
     void typedTextSelectsOnlyAnExactName() {
-        MonitoredSimSession s;
-        CommandDialog dialog(s.context);
-        Controls c(dialog);
-        dialog.show();
+        ShownDialog shown;
+        auto& [s, dialog, c] = shown;
         c.commands->lineEdit()->selectAll();
         QTest::keyClicks(c.commands->lineEdit(), "set date");
         QCOMPARE(dialog.selectedRow(), 44);
@@ -112,10 +116,8 @@ private slots:
     }
 
     void enterInTheParameterFieldClosesWithoutSending() {
-        MonitoredSimSession s;
-        CommandDialog dialog(s.context);
-        Controls c(dialog);
-        dialog.show();
+        ShownDialog shown;
+        auto& [s, dialog, c] = shown;
         c.choose("UnitID");
         QTest::keyClick(c.parameter, Qt::Key_Return);
         QVERIFY(!dialog.isVisible());
@@ -123,10 +125,8 @@ private slots:
     }
 
     void replyLinesAndTheirScrolling() {
-        MonitoredSimSession s;
-        CommandDialog dialog(s.context);
-        Controls c(dialog);
-        dialog.show();
+        ShownDialog shown;
+        auto& [s, dialog, c] = shown;
         c.choose("Report Variables");
         c.send->click();  // sets the reply limit; the slot keeps it, nothing runs it
         c.transcript->clear();

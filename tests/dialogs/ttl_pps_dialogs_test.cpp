@@ -27,6 +27,17 @@ brevik2::sim::SimOptions model(int code) {
     return options;
 }
 
+// A simulated unit of the model, monitored, and a dialog over it, shown.
+template <typename Dialog>
+struct DialogOnUnit {
+    explicit DialogOnUnit(int modelCode) : started(s.start(model(modelCode))), dialog(s.context) {
+        dialog.show();
+    }
+    MonitoredSimSession s;
+    bool started;
+    Dialog dialog;
+};
+
 }  // namespace
 
 class TtlPpsDialogsTest : public QObject {
@@ -49,10 +60,9 @@ private slots:
     }
 
     void ttlFrequencyReachesTheUnitOncePerPress() {
-        MonitoredSimSession s;
-        QVERIFY(s.start(model(402)));
-        TtlOutputDialog dialog(s.context);
-        dialog.show();
+        DialogOnUnit<TtlOutputDialog> unit(402);
+        QVERIFY(unit.started);
+        auto& [s, started, dialog] = unit;
         click(dialog, "setDevice");
         QVERIFY(s.waitForRequest("W07 4"));
         QVERIFY(s.waitUntilSlotFree());
@@ -89,10 +99,9 @@ private slots:
     }
 
     void syncResultFromTheUnit() {
-        MonitoredSimSession s;
-        QVERIFY(s.start(model(400)));
-        PpsSyncDialog dialog(s.context);
-        dialog.show();
+        DialogOnUnit<PpsSyncDialog> unit(400);
+        QVERIFY(unit.started);
+        auto& [s, started, dialog] = unit;
         click(dialog, "sync");
         QVERIFY(!dialog.isVisible());
         QVERIFY(s.waitFor([&] { return !s.prompts.shown.empty(); }));

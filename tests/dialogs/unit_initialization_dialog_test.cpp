@@ -68,6 +68,13 @@ void setRecords(engine::UnitRecords& records, int unitId, int freqTune, float ta
     records.nvram.setSigned(NvRecord::kRestartFaultLevel, restart);
 }
 
+// Most cases' start: nothing stored, unit 1010 with these read-outs and the same value in each
+// of the three switches.
+void prepareUnit(SetupDialogFixture& f, int freqTune, const char* txt, int switches) {
+    f.writeSettings("");
+    setRecords(f.records, 1010, freqTune, 1.0f, txt, switches, switches, switches);
+}
+
 }  // namespace
 
 class UnitInitializationDialogTest : public QObject {
@@ -166,8 +173,7 @@ void UnitInitializationDialogTest::eachButtonQueuesItsRequest() {
     QFETCH(QString, parameter);
     QFETCH(QString, caption);
     SetupDialogFixture f;
-    f.writeSettings("");
-    setRecords(f.records, 1010, 0, 1.0f, "", 0, 0, 0);
+    prepareUnit(f, 0, "", 0);
     UnitInitializationDialog dialog(f.context);
     dialog.show();
     if (!input.isEmpty()) {
@@ -262,8 +268,7 @@ void UnitInitializationDialogTest::aListWithoutAnEntryQueuesNothing() {
 
 void UnitInitializationDialogTest::aPendingRequestBlocksEveryButton() {
     SetupDialogFixture f;
-    f.writeSettings("");
-    setRecords(f.records, 1010, 5, 1.0f, "MSG", 1, 1, 1);
+    prepareUnit(f, 5, "MSG", 1);
     UnitInitializationDialog dialog(f.context);
     dialog.show();
     QCOMPARE(f.shared.slot.fill("W00", "", 64, 11),
@@ -302,8 +307,7 @@ void UnitInitializationDialogTest::aDoneButtonWaitsForItsInputToChange() {
         {"restartFaultLevelList", "Critical", "restartFaultLevelButton"},
     };
     SetupDialogFixture f;
-    f.writeSettings("");
-    setRecords(f.records, 1010, 5, 1.0f, "MSG", 0, 0, 0);
+    prepareUnit(f, 5, "MSG", 0);
     UnitInitializationDialog dialog(f.context);
     dialog.show();
     for (const auto& c : kCases) {
@@ -335,8 +339,7 @@ void UnitInitializationDialogTest::aDoneButtonWaitsForItsInputToChange() {
 
 void UnitInitializationDialogTest::reopeningClearsEveryDoneFlag() {
     SetupDialogFixture f;
-    f.writeSettings("");
-    setRecords(f.records, 1010, 5, 1.0f, "MSG", 0, 0, 0);
+    prepareUnit(f, 5, "MSG", 0);
     UnitInitializationDialog dialog(f.context);
     dialog.show();
     for (const char* name : kButtonNames) {
@@ -368,8 +371,7 @@ void UnitInitializationDialogTest::enterClosesWithoutSending_data() {
 void UnitInitializationDialogTest::enterClosesWithoutSending() {
     QFETCH(QString, input);
     SetupDialogFixture f;
-    f.writeSettings("");
-    setRecords(f.records, 1010, 5, 1.0f, "MSG", 0, 0, 0);
+    prepareUnit(f, 5, "MSG", 0);
     UnitInitializationDialog dialog(f.context);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
