@@ -38,6 +38,8 @@ run_tsan() {
     tests/engine/brevik2_engine_monitor_tests
     tests/engine/brevik2_engine_scan_tests
     tests/engine/brevik2_engine_hostile_replies_tests
+    tests/engine/brevik2_engine_station_tests
+    tests/engine/brevik2_engine_metrics_endpoint_tests
     tests/console/brevik2_console_tests
   )
   echo "== ThreadSanitizer ($dir)"
