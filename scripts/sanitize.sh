@@ -52,7 +52,7 @@ run_tsan() {
   local failed=0
   for p in "${programs[@]}"; do
     echo "-- $p"
-    TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:exitcode=66" \
+    TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:exitcode=66:suppressions=$root/scripts/tsan.supp" \
       "$dir/$p" --gtest_brief=1 || { echo "FAILED under ThreadSanitizer: $p"; failed=1; }
   done
   return "$failed"
