@@ -16,11 +16,14 @@ public:
     explicit Relay(Station& station) : m_station(station) {}
 
     void statusText(std::string_view text) override {
-        post([text = std::string(text)](Station& s) { s.dispatchText(text); });
+        post([text = std::string(text)](Station& s) { s.dispatchText(text); }, true);
     }
 
     void statusMessage(StatusMessage message) override {
-        post([message = std::move(message)](Station& s) mutable { s.dispatchMessage(message); });
+        // A cycle that brought nothing only repeats the records; the next one does as well.
+        const bool idle = message.code == kStatusNothing && !message.outcome;
+        post([message = std::move(message)](Station& s) mutable { s.dispatchMessage(message); },
+             idle);
     }
 
     void portFailed(std::string_view device, std::error_code error) override {
@@ -35,13 +38,15 @@ public:
 
 private:
     template <typename F>
-    void post(F work) {
+    void post(F work, bool droppable = false) {
         Station* station = &m_station;
-        m_station.m_deliver([alive = m_station.m_alive, station, work = std::move(work)]() mutable {
-            if (alive && *alive) {
-                work(*station);
-            }
-        });
+        m_station.m_deliver(DeliveredTask(
+            [alive = m_station.m_alive, station, work = std::move(work)]() mutable {
+                if (alive && *alive) {
+                    work(*station);
+                }
+            },
+            droppable));
     }
 
     Station& m_station;

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/delivered_task.h"
 #include "engine/monitor_reporter.h"
 #include "engine/monitor_shared_state.h"
 #include "engine/monitor_thread.h"
@@ -27,7 +28,8 @@ class MetricsExporter;
 // starts the thread; stop() ends it.
 //
 // Everything the thread reports reaches the front end through the Deliver function it passes
-// in: the window queues the task onto its Qt thread, the console onto its loop. Subscribers,
+// in: the window queues the task onto its Qt thread, the console onto its bounded loop (which
+// may drop the tasks marked droppable, see DeliveredTask). Subscribers,
 // scan steps and a request's onDone run inside those tasks, so on the receiver's thread only.
 //
 // Thread safety: every member function is for the receiver's thread (the one that runs the
@@ -36,7 +38,7 @@ class MetricsExporter;
 // even for tasks already queued. The Station must outlive its Subscriptions.
 class Station {
 public:
-    using Task = std::function<void()>;
+    using Task = DeliveredTask;
     // Hands a task to the receiver's thread, in order; called from the monitor thread.
     using Deliver = std::function<void(Task)>;
 
