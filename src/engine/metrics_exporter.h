@@ -18,7 +18,8 @@ namespace brevik2::engine {
 class UnitMetrics;
 
 // Serves GET /metrics in the Prometheus text format on one address, read-only: the web server
-// answers nothing else. Two connection threads at most; a client that sends no complete
+// answers nothing else (any other path, /metrics/x or /Metrics included, is 404). It stops
+// within a few milliseconds. Two connection threads at most; a client that sends no complete
 // request within two seconds is dropped, so idle connections cannot hold the threads.
 //
 // Thread safety: statusText() and statusMessage() are for the one thread that receives the
@@ -40,15 +41,15 @@ public:
     void statusMessage(const StatusMessage& message);
 
     // The port listened on (the one chosen when 0 was asked for).
-    int port() const { return m_port; }
+    int port() const { return m_listen.port; }
 
 private:
     MetricsExporter(std::shared_ptr<prometheus::Exposer> exposer,
-                    std::shared_ptr<UnitMetrics> metrics, int port);
+                    std::shared_ptr<UnitMetrics> metrics, MetricsListen listen);
 
     std::shared_ptr<UnitMetrics> m_metrics;
-    std::shared_ptr<prometheus::Exposer> m_exposer;  // stopped first: declared last
-    int m_port = 0;
+    std::shared_ptr<prometheus::Exposer> m_exposer;
+    MetricsListen m_listen;  // with the port it listens on
 };
 
 // The metrics endpoint as a front end starts it from a MetricsListen value: no exporter and no

@@ -102,6 +102,8 @@ TEST_F(MetricsEndpoint, ServesTheLastPollReadOnly) {
     EXPECT_NE(metrics->find("\nbrevik2_pos24v_volts{"), std::string::npos);
     // Nothing else is served, and nothing can be written.
     for (const char* request : {"GET / HTTP/1.0\r\n\r\n", "GET /../../etc/passwd HTTP/1.0\r\n\r\n",
+                                "GET /metricsxx HTTP/1.0\r\n\r\n", "GET /Metrics HTTP/1.0\r\n\r\n",
+                                "GET /metrics/anything HTTP/1.0\r\n\r\n",
                                 "POST /metrics HTTP/1.0\r\nContent-Length: 2\r\n\r\nhi",
                                 "PUT /metrics HTTP/1.0\r\nContent-Length: 2\r\n\r\nhi"}) {
         HttpConnection connection(port());
