@@ -1,6 +1,7 @@
 // brevik2-monitor: the monitoring engine on the console, for servers, scripts and tests.
 
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 
 #include "brevik2_version.h"
@@ -32,11 +33,26 @@ int main(int argc, char** argv) {
     }
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
+#if defined(SIGPIPE)
+    // A closed output ends the run in order (the metrics server ignores the signal anyway);
+    // the signal is raised again at the end, so a pipeline sees what it would of any filter.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     ServiceNotifier notifier;
     brevik2::engine::MonitorThread::Options engineOptions;
     engineOptions.onCycle = [&notifier] { notifier.cycle(); };
     ConsoleMonitor monitor(*options, std::cout, std::cerr, std::move(engineOptions));
     const int status = monitor.run(g_interrupted);
     notifier.stopping();
+#if defined(SIGPIPE)
+    if (monitor.outputClosed()) {
+        std::signal(SIGPIPE, SIG_DFL);
+        std::raise(SIGPIPE);
+    }
+#endif
+    if (monitor.outputBlocked()) {
+        // Flushing an output that does not move would hang the exit.
+        std::_Exit(status);
+    }
     return status;
 }

@@ -3,6 +3,7 @@
 #include <ostream>
 #include <string_view>
 
+#include "console/line_writer.h"
 #include "engine/reply_lines.h"
 #include "engine/station.h"
 #include "engine/status_message.h"
@@ -24,11 +25,10 @@ constexpr int kContactAttempts = 6;
 
 // Says so when the settings file cannot be read or written; the program goes on with the
 // fallbacks either way. Nothing is written to find out: operators keep the file by hand.
-void checkSettingsAccess(const link::SettingsFile& settings, std::ostream& err) {
+void checkSettingsAccess(const link::SettingsFile& settings, LineWriter& err) {
     if (!settings.find(link::settings_keys::kComPort.name, 255) || !settings.isWritable()) {
-        err << "brevik2-monitor: cannot read or write the settings file "
-            << settings.path().string() << "; going on with the built-in fallbacks\n";
-        err.flush();
+        err.write("brevik2-monitor: cannot read or write the settings file " +
+                  settings.path().string() + "; going on with the built-in fallbacks");
     }
 }
 
@@ -39,11 +39,13 @@ std::string requestName(const ConsoleOptions::Request& request) {
 }  // namespace
 
 ConsoleMonitor::ConsoleMonitor(ConsoleOptions options, std::ostream& out, std::ostream& err,
-                               engine::MonitorThread::Options engineOptions)
+                               engine::MonitorThread::Options engineOptions,
+                               std::chrono::milliseconds repeatWindow)
     : m_options(std::move(options)),
       m_out(out),
       m_err(err),
-      m_engineOptions(std::move(engineOptions)) {}
+      m_engineOptions(std::move(engineOptions)),
+      m_repeatWindow(repeatWindow) {}
 
 std::chrono::milliseconds ConsoleMonitor::requestBound(const engine::MonitorThread::Options& o) {
     const auto& t = o.timeouts;
@@ -54,12 +56,25 @@ std::chrono::milliseconds ConsoleMonitor::requestBound(const engine::MonitorThre
 }
 
 int ConsoleMonitor::run(const std::atomic<bool>& interrupted) {
+    LineWriter out(m_out, [](std::uint64_t n) {
+        return "dropped: " + std::to_string(n) + " lines the output could not take";
+    });
+    LineWriter err(m_err, [](std::uint64_t n) {
+        return "brevik2-monitor: " + std::to_string(n) + " lines dropped: the output was blocked";
+    });
+    auto print = [&out](std::string_view prefix, std::string_view text) {
+        out.write(std::string(prefix) + std::string(text));
+    };
+    auto complain = [&err](std::string_view text) {
+        err.write("brevik2-monitor: " + std::string(text));
+    };
+
     engine::TaskQueue queue;
     engine::Station station(
         m_options.settingsPath.empty() ? link::locateSettingsFile()
                                        : std::filesystem::path(m_options.settingsPath),
         [&queue](engine::Station::Task task) { queue.post(std::move(task)); }, m_engineOptions);
-    checkSettingsAccess(station.settings(), m_err);
+    checkSettingsAccess(station.settings(), err);
 
     // A metrics endpoint that cannot start is reported, and monitoring goes on without it.
     const std::string metricsText = station.startMetrics(m_options.metricsListen);
@@ -73,35 +88,45 @@ int ConsoleMonitor::run(const std::atomic<bool>& interrupted) {
     long pollsDone = 0;
     std::size_t nextRequest = 0;
     bool awaiting = false;
-    std::string lastStatus;
+    bool requestSent = false;  // "Cmd Sent OK" for the request awaited
+    bool cameOnline = false;
+    bool contactTold = false;  // the last message was the 24 posted at contact
+    std::string lastPrinted;
+    RepeatFilter repeats(m_repeatWindow);
 
-    auto print = [this](std::string_view prefix, std::string_view text) {
-        m_out << prefix << text << '\n';
-        m_out.flush();
-    };
     if (!metricsText.empty()) {
         print("status: ", metricsText);
         if (station.metricsPort() == 0) {
-            m_err << "brevik2-monitor: " << metricsText << '\n';
-            m_err.flush();
+            complain(metricsText);
         }
     }
-    const auto portSubscription = station.onPortFailure([this](const engine::PortFailure& f) {
-        m_err << "brevik2-monitor: " << engine::describePortFailure(f) << '\n';
-        m_err.flush();
-    });
+    const auto portSubscription = station.onPortFailure(
+        [&](const engine::PortFailure& f) { complain(engine::describePortFailure(f)); });
 
     const auto textSubscription = station.onStatusText([&](std::string_view text) {
+        requestSent = requestSent || (awaiting && text == "Cmd Sent OK");
         // The online text comes every cycle; print it only when it says something new.
-        const bool repeat = text.starts_with(kOnlinePrefix) && text == lastStatus;
-        if (!repeat) {
-            print("status: ", text);
+        if (text.starts_with(kOnlinePrefix) && text == lastPrinted) {
+            return;
         }
-        lastStatus = text;
+        if (repeats.pass(text, Clock::now())) {
+            print("status: ", text);
+            lastPrinted = text;
+        }
     });
     const auto messageSubscription = station.onStatusMessage([&](const engine::StatusMessage& m) {
+        // Contact posts 24 at once, and again as the cycle's code when nothing else came of the
+        // cycle (a poll that failed): one line for both.
+        const bool contactRepeat = m.code == engine::kStatusUnitOnline && contactTold;
+        contactTold = m.code == engine::kStatusUnitOnline && !contactRepeat;
+        cameOnline = cameOnline || m.code == engine::kStatusUnitOnline;
         if (m.code != engine::kStatusNothing) {
-            print("message: ", std::to_string(m.code));
+            if (const auto told = repeats.progress(Clock::now())) {
+                print("repeats: ", *told);
+            }
+            if (!contactRepeat) {
+                print("message: ", std::to_string(m.code));
+            }
         }
         if (m.code == engine::kStatusEventLogRetrieved) {
             station.eventTableTaken();
@@ -127,9 +152,7 @@ int ConsoleMonitor::run(const std::atomic<bool>& interrupted) {
                 print("reply: ", line);
             }
         } else {
-            m_err << "brevik2-monitor: request \"" << requestName(request)
-                  << "\" failed: " << outcome.failure << '\n';
-            m_err.flush();
+            complain("request \"" + requestName(request) + "\" failed: " + outcome.failure);
             exitStatus = kExitRequestNotDone;
         }
         awaiting = false;
@@ -142,7 +165,7 @@ int ConsoleMonitor::run(const std::atomic<bool>& interrupted) {
     station.start();
     const auto started = Clock::now();
     auto lastProgress = started;
-    while (!interrupted.load() && !finished) {
+    while (!interrupted.load() && !finished && !out.closed()) {
         const auto now = Clock::now();
         if (m_options.seconds &&
             std::chrono::duration<double>(now - started).count() >= *m_options.seconds) {
@@ -153,6 +176,7 @@ int ConsoleMonitor::run(const std::atomic<bool>& interrupted) {
         }
         if (!awaiting && nextRequest < m_options.requests.size() && station.online()) {
             const auto& request = m_options.requests[nextRequest];
+            requestSent = false;
             awaiting = station.request(request.code, request.parameter,
                                        {engine::kStatusCommandAnswered, 0}, [&](const auto& o) {
                                            onDone(o);
@@ -160,19 +184,44 @@ int ConsoleMonitor::run(const std::atomic<bool>& interrupted) {
                                        }) == link::PendingRequestSlot::FillResult::Accepted;
         }
         queue.runNext(std::chrono::milliseconds(100));
+        if (const auto dropped = queue.takeDropped()) {
+            print("dropped: ", std::to_string(dropped) +
+                                   " status texts and idle cycle reports: the console fell behind");
+        }
+        if (const auto told = repeats.due(Clock::now())) {
+            print("repeats: ", *told);
+        }
     }
+    m_outputClosed = out.closed();
 
     if (!station.stop()) {
-        m_err << "brevik2-monitor: the monitor thread did not stop\n";
-        m_err.flush();
-        return kExitMonitorStuck;
+        complain("the monitor thread did not stop");
+        exitStatus = kExitMonitorStuck;
+    } else {
+        if (const auto told = repeats.progress(Clock::now())) {
+            print("repeats: ", *told);
+        }
+        // The slot is free again once the thread has tried the exchange.
+        const bool tried = awaiting && !station.requestPending();
+        for (std::size_t i = nextRequest; i < m_options.requests.size(); ++i) {
+            std::string what;
+            if (i == nextRequest && tried) {
+                what = requestSent ? "interrupted: sent, but the run ended before its reply came"
+                                   : "interrupted: the run ended during its exchange";
+            } else if (!cameOnline) {
+                what = "not sent: the unit did not come online";
+            } else {
+                what = station.online() ? "not sent: the run ended before its turn"
+                                        : "not sent: the unit went offline";
+            }
+            complain("request \"" + requestName(m_options.requests[i]) + "\" " + what);
+            exitStatus = kExitRequestNotDone;
+        }
     }
-    for (std::size_t i = nextRequest; i < m_options.requests.size(); ++i) {
-        m_err << "brevik2-monitor: request \"" << requestName(m_options.requests[i])
-              << "\" not sent: the unit did not come online\n";
-        exitStatus = kExitRequestNotDone;
-    }
-    m_err.flush();
+    const auto deadline = Clock::now() + kDrainBound;
+    const bool outDone = out.finish(deadline);
+    const bool errDone = err.finish(deadline);
+    m_outputBlocked = !outDone || !errDone;
     return exitStatus;
 }
 

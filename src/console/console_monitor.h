@@ -5,6 +5,7 @@
 #include <iosfwd>
 
 #include "console/console_options.h"
+#include "console/repeat_filter.h"
 #include "engine/monitor_thread.h"
 
 namespace brevik2::console {
@@ -20,18 +21,31 @@ enum ConsoleExitStatus : int {
 
 // brevik2-monitor: the monitoring engine without a window. It prints one line per status text
 // ("status: ..."), per non-zero status message ("message: N") and per line of a request's reply
-// ("reply: ..."), flushing each, and stops after the polls, the seconds or the requests asked
-// for, or when interrupted. A request that fails or is never sent gets a line on the error
-// stream naming it.
+// ("reply: ..."), and stops after the polls, the seconds or the requests asked for, when
+// interrupted, or when its output is closed. A request that fails or is never sent gets a line
+// on the error stream naming it. While a failure goes on unchanged its texts are printed once
+// and then counted, one "repeats: ..." line per window (see RepeatFilter).
+//
+// Both streams are written by threads of their own, so an output that blocks never holds up the
+// loop that watches for the stop: lines it cannot take are dropped with a count, and at the end
+// it gets kDrainBound to take what is left.
 //
 // Thread safety: run() on one thread; the station delivers the engine's reports onto it.
 class ConsoleMonitor {
 public:
+    static constexpr std::chrono::milliseconds kDrainBound{1000};
+
     ConsoleMonitor(ConsoleOptions options, std::ostream& out, std::ostream& err,
-                   engine::MonitorThread::Options engineOptions = {});
+                   engine::MonitorThread::Options engineOptions = {},
+                   std::chrono::milliseconds repeatWindow = RepeatFilter::kWindow);
 
     // Runs until a stop condition or until interrupted becomes true; returns the exit status.
     int run(const std::atomic<bool>& interrupted);
+
+    // After run(): the output was closed (a pipe whose reader has gone), which ended the run.
+    bool outputClosed() const { return m_outputClosed; }
+    // After run(): an output still blocked at the end; the process must not flush it on exit.
+    bool outputBlocked() const { return m_outputBlocked; }
 
     // How long a run with requests and without --seconds waits for the next request to finish
     // before it gives up: six contact attempts on a silent unit (each a cycle and the read
@@ -43,6 +57,9 @@ private:
     std::ostream& m_out;
     std::ostream& m_err;
     engine::MonitorThread::Options m_engineOptions;
+    std::chrono::milliseconds m_repeatWindow;
+    bool m_outputClosed = false;
+    bool m_outputBlocked = false;
 };
 
 }  // namespace brevik2::console

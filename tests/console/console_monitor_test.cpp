@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 
 #include "link/settings_file.h"
@@ -21,14 +22,41 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
+// The console's output as it goes out: calls onCue once a line holding the cue has been written.
+class CuedOutput : public std::stringbuf {
+public:
+    std::string cue;
+    std::function<void()> onCue;
+
+private:
+    int sync() override {
+        if (onCue && !cue.empty() && str().find(cue) != std::string::npos) {
+            std::exchange(onCue, nullptr)();
+        }
+        return 0;
+    }
+};
+
+struct RunSetup {
+    // A silent unit costs each contact attempt the whole read time-out of a status reply; a
+    // small per-byte time-out keeps the give-up bound at about three seconds.
+    link::SerialTimeouts timeouts{50, 1, 150, 4096, 300};
+    std::chrono::milliseconds repeatWindow = RepeatFilter::kWindow;
+    // Once a line holding the cue is out, onCue runs; by default it interrupts the run.
+    std::string cue;
+    std::function<void()> onCue;
+};
+
 class ConsoleAgainstSim : public ::testing::Test {
 protected:
     void SetUp() override { startSim({}); }
 
-    void startSim(sim::SimOptions options) {
+    void startSim(sim::SimOptions options, sim::SimServer::ReplyScript script = {}) {
         std::string error;
-        server = testing::startSimUnit(folder / "com1", std::move(options), &error);
-        ASSERT_TRUE(server) << error;
+        options.linkPath = (folder / "com1").string();
+        server = std::make_unique<sim::SimServer>(options);
+        server->setReplyScript(std::move(script));
+        ASSERT_TRUE(server->start(&error)) << error;
         link::SettingsFile settings(folder / "Brevik2.ini");
         testing::writeSimLineSettings(settings);
         settings.writeString("SamplingInterval", "1");
@@ -40,21 +68,22 @@ protected:
         std::string err;
     };
 
-    // A silent unit costs each contact attempt the whole read time-out of a status reply; a
-    // small per-byte time-out keeps the give-up bound at about three seconds.
-    Run runWithStatus(std::vector<std::string> args) {
+    Run runWithStatus(std::vector<std::string> args, RunSetup setup = {}) {
         args.insert(args.begin(), {"--settings", (folder / "Brevik2.ini").string()});
         std::string error;
         auto options = parseConsoleOptions(args, error);
         EXPECT_TRUE(options) << error;
         engine::MonitorThread::Options engine;
-        engine.timeouts = link::SerialTimeouts{50, 1, 150, 4096, 300};
-        std::ostringstream out;
+        engine.timeouts = setup.timeouts;
+        std::atomic<bool> interrupted{false};
+        CuedOutput cued;
+        cued.cue = setup.cue;
+        cued.onCue = setup.onCue ? setup.onCue : [&interrupted] { interrupted = true; };
+        std::ostream out(&cued);
         std::ostringstream err;
-        ConsoleMonitor monitor(*options, out, err, engine);
-        const std::atomic<bool> interrupted{false};
+        ConsoleMonitor monitor(*options, out, err, engine, setup.repeatWindow);
         const int status = monitor.run(interrupted);
-        return {status, linesOf(out.str()), err.str()};
+        return {status, linesOf(cued.str()), err.str()};
     }
 
     std::vector<std::string> run(std::vector<std::string> args, const std::string& errors = "") {
@@ -143,18 +172,60 @@ TEST_F(ConsoleAgainstSim, ARequestNeverSentEndsTheRunWithItsOwnStatus) {
               0);
 }
 
-TEST_F(ConsoleAgainstSim, SaysOnceWhyThePortWillNotOpen) {
-    const std::string absent = (folder / "absent").string();
-    link::SettingsFile(folder / "Brevik2.ini").writeString("ComPort", absent);
-    const Run result = runWithStatus({"--request", "C03"});
+// The port is missing for a while, then appears: the failure is told once with its repeats
+// (the window shortened to a second), the change at once.
+TEST_F(ConsoleAgainstSim, APortThatWillNotOpenIsToldOnceWithItsRepeatsUntilItOpens) {
+    const auto late = folder / "late";
+    link::SettingsFile(folder / "Brevik2.ini").writeString("ComPort", late.string());
+    RunSetup setup;
+    setup.timeouts = {};  // the unit's: the give-up bound of about 17 s is far off
+    setup.repeatWindow = 1s;
+    setup.cue = "repeats: ";
+    setup.onCue = [&] {
+        std::filesystem::create_symlink(std::filesystem::read_symlink(folder / "com1"), late);
+    };
+    const Run result = runWithStatus({"--request", "C03"}, setup);
+    EXPECT_EQ(result.status, kExitDone) << result.err;
+    EXPECT_EQ(result.err, "brevik2-monitor: cannot open " + late.string() +
+                              ": No such file or directory; check that the unit's adapter is "
+                              "plugged in and that ComPort names it\n");
+    const auto& out = result.out;
+    const auto first = [&](const std::string& line) {
+        return std::find(out.begin(), out.end(), line) - out.begin();
+    };
+    EXPECT_EQ(std::count(out.begin(), out.end(), "status: Com Port Failed to open"), 1);
+    EXPECT_EQ(std::count(out.begin(), out.end(), "message: 24"), 1);
+    const auto repeats = std::find_if(out.begin(), out.end(), [](const std::string& l) {
+        return l.starts_with("repeats: ") && l.find(" x \"Com Port Failed to open\"") != l.npos;
+    });
+    ASSERT_NE(repeats, out.end());
+    EXPECT_LT(repeats - out.begin(), first("status: Com port Open OK"));
+    EXPECT_LT(first("status: Com port Open OK"), first("message: 24"));
+    EXPECT_TRUE(out.back().starts_with("reply: ")) << out.back();
+}
+
+// The poll after the first contact fails; a request is sent, then the run is stopped while its
+// reply is awaited.
+TEST_F(ConsoleAgainstSim, ContactIsToldOnceAndAStoppedRequestSaysWhatBecameOfIt) {
+    server.reset();
+    startSim({}, [](const sim::Request& request, int before) {
+        const bool drop = (request.code == "D*1" && before == 0) || request.code == "A09";
+        return drop ? std::optional<sim::SimServer::ScriptedReply>(sim::SimServer::ScriptedReply{})
+                    : std::nullopt;
+    });
+    auto lines = run({"--polls", "1"});
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "message: 24"), 2);  // one per contact
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "status: error"), 1);
+
+    RunSetup setup;
+    setup.timeouts = {};  // the unit's: ten seconds for the reply that never comes
+    setup.cue = "status: Cmd Sent OK";
+    const Run result = runWithStatus({"--request", "A09 1", "--request", "C03"}, setup);
     EXPECT_EQ(result.status, kExitRequestNotDone);
-    EXPECT_GE(std::count(result.out.begin(), result.out.end(), "status: Com Port Failed to open"),
-              2);
     EXPECT_EQ(result.err,
-              "brevik2-monitor: cannot open " + absent +
-                  ": No such file or directory; check that the unit's adapter is plugged in and "
-                  "that ComPort names it\n"
-                  "brevik2-monitor: request \"C03\" not sent: the unit did not come online\n");
+              "brevik2-monitor: request \"A09 1\" interrupted: sent, but the run ended before "
+              "its reply came\n"
+              "brevik2-monitor: request \"C03\" not sent: the run ended before its turn\n");
 }
 
 TEST(ConsoleOptions, RefusesWhatCannotBeSent) {
