@@ -76,8 +76,12 @@ wait_for 100 xdotool search --name '^Unit 1010 System Monitor$' >/dev/null \
 corner=$(xwininfo -id "$frame" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x "," y}')
 [ "$corner" = "340,30" ] || fail "the window is at $corner, not 340,30"
 
-# Let the banner go and the status bar show the unit online before the picture.
-sleep 1
+# The picture once the banner has gone and the status bar shows the unit online: the window
+# counts a poll on its metrics page only after the status text that came before it.
+banner_gone() { ! xdotool search --onlyvisible --name '^About Brevik2$' >/dev/null 2>&1; }
+counted_poll() { scrape 2>/dev/null | grep -q '^brevik2_polls_completed_total{.*} [1-9]'; }
+wait_for 100 banner_gone || fail "the banner did not go"
+wait_for 100 counted_poll || fail "the window counted no poll"
 if command -v xwd >/dev/null; then
   if command -v xwdtopnm >/dev/null && command -v pnmtopng >/dev/null; then
     xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng >"$out/brevik2-window.png"
