@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the benchmarks and prints their figures (docs/performance.md records them).
-#   bench/run.sh [poll|net|idle|memory|scrape|pollscrape|memorymetrics]...
+#   bench/run.sh [poll|net|idle|memory|scrape|pollscrape|memorymetrics|settings]...
 #                                  (default: poll net idle memory; about five minutes)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -151,6 +151,12 @@ bench_pollscrape() {
 }
 
 bench_memorymetrics() { bench_memory --metrics 127.0.0.1:0; }
+
+bench_settings() {
+  echo "== one read of a settings file of 300,000 lines without \"=\" or \"]\""
+  cmake --build "$build" --target bench_settings_parse >/dev/null
+  "$build/bench/bench_settings_parse" 20
+}
 
 for b in "${@:-poll net idle memory}"; do
   for one in $b; do "bench_$one"; done

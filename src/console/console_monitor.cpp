@@ -26,7 +26,10 @@ constexpr int kContactAttempts = 6;
 // Says so when the settings file cannot be read or written; the program goes on with the
 // fallbacks either way. Nothing is written to find out: operators keep the file by hand.
 void checkSettingsAccess(const link::SettingsFile& settings, LineWriter& err) {
-    if (!settings.find(link::settings_keys::kComPort.name, 255) || !settings.isWritable()) {
+    if (const std::string problem = settings.problem(); !problem.empty()) {
+        err.write("brevik2-monitor: the settings file " + settings.path().string() + " " + problem +
+                  "; going on with the built-in fallbacks");
+    } else if (!settings.find(link::settings_keys::kComPort.name, 255) || !settings.isWritable()) {
         err.write("brevik2-monitor: cannot read or write the settings file " +
                   settings.path().string() + "; going on with the built-in fallbacks");
     }

@@ -1,5 +1,8 @@
 #include "engine/instrument_scan.h"
 
+#include <optional>
+#include <string_view>
+
 #include "engine/monitor_shared_state.h"
 #include "engine/status_message.h"
 #include "engine/status_queries.h"
@@ -45,6 +48,11 @@ InstrumentScan::InstrumentScan(const link::SettingsFile& settings, MonitorShared
       m_status(status) {}
 
 bool InstrumentScan::run() {
+    // The keys the trials write, in the order they are first written.
+    static constexpr std::string_view kTrialKeys[] = {keys::kComPort.name, keys::kBaudRate.name,
+                                                      keys::kDataBits.name, keys::kStopBits.name,
+                                                      keys::kParity.name};
+    const std::optional<link::SettingsFile::Contents> before = m_settings.contents();
     bool found = false;
     if (!m_plan.triesLineSettings) {
         if (m_status != nullptr) {
@@ -53,6 +61,13 @@ bool InstrumentScan::run() {
         found = trial();
     } else {
         found = phaseOne() || (!cancelled() && phaseTwo());
+    }
+    // A scan that found nothing, whether it ran out, was cancelled or the program is ending,
+    // leaves the settings as they were: the next start must open the port it opened before, not
+    // the last one tried. The port follows them at the next cycle.
+    if (!found && before) {
+        m_settings.restoreKeys(*before, kTrialKeys);
+        m_shared.portReconfigure.store(true, std::memory_order_release);
     }
     m_postNow(found ? kStatusScanFound : kStatusScanNotFound);
     return found;

@@ -29,7 +29,8 @@ struct UnitRecords;
 //
 // It stops at the first answer (code 20), or reports code 21 when nothing answered or the scan
 // request flag was cleared. It also ends after the trial under way when the program is shutting
-// down, so that closing the window during a scan of many minutes still exits in time.
+// down, so that closing the window during a scan of many minutes still exits in time. Every end
+// without an answer first puts the five line keys back as they were before the scan.
 class InstrumentScan {
 public:
     using PostNow = std::function<void(int code)>;

@@ -48,6 +48,15 @@ int openForAppend(const std::string& path) {
     return fd;
 }
 
+bool refusesFiles(int) {
+    return false;
+}
+
+bool isRegularFile(int fd) {
+    struct _stat64 info {};
+    return _fstat64(fd, &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFREG;
+}
+
 std::optional<std::int64_t> fileSize(int fd) {
     struct _stat64 info {};
     if (_fstat64(fd, &info) != 0) {
@@ -70,12 +79,26 @@ bool closeFile(int fd) {
 
 #else
 
+// Without blocking: a FIFO or a device at the data file's name would otherwise hold the monitor
+// thread in open() until something reads it.
 int openForAppend(const std::string& path) {
     int fd = -1;
     do {
-        fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+        fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+                    0644);
     } while (fd < 0 && errno == EINTR);
     return fd;
+}
+
+// A failed open that shows the name is not a file at all (a FIFO or socket nobody reads, a
+// folder): trying again would not help.
+bool refusesFiles(int error) {
+    return error == ENXIO || error == EISDIR;
+}
+
+bool isRegularFile(int fd) {
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
 }
 
 std::optional<std::int64_t> fileSize(int fd) {
@@ -158,12 +181,22 @@ bool TelemetryRecorder::writeRecord(const UnitRecords& records) {
         if (fd >= 0) {
             break;
         }
+        if (refusesFiles(errno)) {
+            m_status.statusText(kWriteFailureText);
+            return false;
+        }
         if (attempt < attempts) {
             std::this_thread::sleep_for(m_timing.retryDelay);
         }
     }
     if (fd < 0) {
         m_status.statusText(kOpenFailureText);
+        return false;
+    }
+    // Only a regular file takes records: a device or a FIFO would swallow them, or block.
+    if (!isRegularFile(fd)) {
+        closeFile(fd);
+        m_status.statusText(kWriteFailureText);
         return false;
     }
 

@@ -15,7 +15,9 @@ namespace brevik2::engine {
 // Appends one telemetry line per completed poll to the unit's data file, found from
 // TelemetryFilenameTemplate and OnlineDatafileDirectory at every record. The file is opened,
 // appended with one write and closed for every record, so it can be read or moved between
-// polls; a record that cannot be written in full is taken back, never left half written.
+// polls; a record that cannot be written in full is taken back, never left half written. A
+// name that is not a regular file (a FIFO, a device, a folder) takes no record: that is a write
+// failure, found without blocking.
 //
 // Thread safety: monitor thread only.
 class TelemetryRecorder {

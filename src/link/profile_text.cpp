@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
+#include <vector>
 
 namespace brevik2::link {
 namespace {
@@ -52,6 +54,8 @@ struct ProfileText::Place {
     std::size_t valueEnd = 0;
     // Just after the last entry (or the header) of the section's last block.
     std::optional<std::size_t> insertAt;
+    // Every line of the key in the section, from its first byte to the next line's.
+    std::vector<std::pair<std::size_t, std::size_t>> lines;
 };
 
 ProfileText::Place ProfileText::locate(std::string_view section, std::string_view key) const {
@@ -69,15 +73,19 @@ ProfileText::Place ProfileText::locate(std::string_view section, std::string_vie
             next +=
                 (text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n') ? 2 : 1;
         }
+        const std::size_t lineBegin = pos;
         const std::size_t start = skipBlanks(text, pos, end);
         pos = next;
         if (start == end || text[start] == ';' || text[start] == '#') {
             continue;
         }
+        // Searches stay inside the line: a file of many lines without "]" or "=" would
+        // otherwise be read to its end once per line.
+        const std::string_view line = text.substr(0, end);
         if (text[start] == '[') {
-            const std::size_t close = text.find(']', start + 1);
+            const std::size_t close = line.find(']', start + 1);
             inSection = false;
-            if (close < end) {
+            if (close != std::string_view::npos) {
                 const std::size_t nameBegin = skipBlanks(text, start + 1, close);
                 const std::size_t nameEnd = trimBlanksBack(text, nameBegin, close);
                 inSection = sameName(text.substr(nameBegin, nameEnd - nameBegin), section);
@@ -87,8 +95,11 @@ ProfileText::Place ProfileText::locate(std::string_view section, std::string_vie
             }
             continue;
         }
-        const std::size_t equals = text.find('=', start);
-        if (!inSection || equals >= end || equals == start) {
+        if (!inSection) {
+            continue;
+        }
+        const std::size_t equals = line.find('=', start);
+        if (equals == std::string_view::npos || equals == start) {
             continue;
         }
         place.insertAt = next;
@@ -98,6 +109,7 @@ ProfileText::Place ProfileText::locate(std::string_view section, std::string_vie
             // earlier versions were read.
             place.valueBegin = skipBlanks(text, equals + 1, end);
             place.valueEnd = trimBlanksBack(text, *place.valueBegin, end);
+            place.lines.emplace_back(lineBegin, next);
         }
     }
     return place;
@@ -129,6 +141,19 @@ void ProfileText::set(std::string_view section, std::string_view key, std::strin
     }
     added.append(key).append("=").append(value).append(lineBreak);
     m_text.insert(at, added);
+}
+
+void ProfileText::erase(std::string_view section, std::string_view key) {
+    const Place place = locate(section, key);
+    std::string kept;
+    kept.reserve(m_text.size());
+    std::size_t from = 0;
+    for (const auto& [begin, end] : place.lines) {
+        kept.append(m_text, from, begin - from);
+        from = end;
+    }
+    kept.append(m_text, from, std::string::npos);
+    m_text = std::move(kept);
 }
 
 }  // namespace brevik2::link

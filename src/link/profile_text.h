@@ -16,7 +16,7 @@ namespace brevik2::link {
 // and "#" start a comment line; "[name]" starts a section (a "[" without "]" starts one that
 // matches nothing); "key=value" lines have their key and value stripped of blanks; lines
 // without "=" or with an empty key are ignored. Section and key names compare without regard
-// to case.
+// to case. Reading and editing take time in proportion to the text's length.
 class ProfileText {
 public:
     explicit ProfileText(std::string text) : m_text(std::move(text)) {}
@@ -28,6 +28,9 @@ public:
 
     // Sets key to value in section. The value must not hold a line break or a zero byte.
     void set(std::string_view section, std::string_view key, std::string_view value);
+
+    // Removes every line of key in section, each with its line break.
+    void erase(std::string_view section, std::string_view key);
 
 private:
     struct Place;

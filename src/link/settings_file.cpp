@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <mutex>
-#include <sstream>
 #include <system_error>
 
 #ifdef _WIN32
@@ -17,6 +17,7 @@
 #else
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -32,23 +33,108 @@ std::mutex& settingsMutex() {
     return mutex;
 }
 
-// The whole file; an empty text when it does not exist, nothing when it cannot be read.
-std::optional<std::string> loadText(const std::filesystem::path& path) {
+// The whole file, an empty text when it does not exist, or why it cannot be used.
+struct Loaded {
+    std::optional<std::string> text;
+    std::string problem;
+};
+
+std::string sizeProblem() {
+    return "is larger than " + std::to_string(SettingsFile::kMaxBytes >> 20) +
+           " MiB, too large for a settings file";
+}
+
+#ifdef _WIN32
+
+Loaded loadText(const std::filesystem::path& path) {
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) {
-        return ec ? std::nullopt : std::optional<std::string>(std::string());
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        return {std::string(), {}};
+    }
+    if (ec) {
+        return {std::nullopt, "cannot be read: " + ec.message()};
+    }
+    if (status.type() != std::filesystem::file_type::regular) {
+        return {std::nullopt, "is not a regular file"};
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        return std::nullopt;
+        return {std::nullopt, "cannot be read"};
     }
-    std::ostringstream content;
-    content << in.rdbuf();
+    // In pieces up to one byte past the bound, whatever size the name showed a moment before:
+    // another program may have renamed a new file over it since.
+    std::string content;
+    char piece[16384];
+    while (in && content.size() <= SettingsFile::kMaxBytes) {
+        in.read(piece, sizeof piece);
+        content.append(piece, static_cast<std::size_t>(in.gcount()));
+    }
     if (in.bad()) {
-        return std::nullopt;
+        return {std::nullopt, "cannot be read"};
     }
-    return content.str();
+    if (content.size() > SettingsFile::kMaxBytes) {
+        return {std::nullopt, sizeProblem()};
+    }
+    return {std::move(content), {}};
 }
+
+#else
+
+// Opened without blocking, so a FIFO or a device named as the settings file cannot stall the
+// program, and refused unless it is a regular file of bounded size.
+Loaded loadText(const std::filesystem::path& path) {
+    int fd = -1;
+    do {
+        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return {std::string(), {}};
+        }
+        return {std::nullopt, std::string("cannot be read: ") + std::strerror(errno)};
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        return {std::nullopt, std::string("cannot be read: ") + std::strerror(errno)};
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return {std::nullopt, "is not a regular file"};
+    }
+    if (static_cast<std::uintmax_t>(info.st_size) > SettingsFile::kMaxBytes) {
+        return {std::nullopt, sizeProblem()};
+    }
+    // One byte more than the bound shows a file that grew past it since fstat.
+    std::string content(static_cast<std::size_t>(info.st_size) + 1, '\0');
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == content.size()) {
+            if (content.size() > SettingsFile::kMaxBytes) {
+                return {std::nullopt, sizeProblem()};
+            }
+            content.resize(std::min<std::size_t>(content.size() * 2, SettingsFile::kMaxBytes + 1));
+        }
+        const ssize_t n = ::read(fd, content.data() + filled, content.size() - filled);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return {std::nullopt, std::string("cannot be read: ") + std::strerror(errno)};
+        }
+        if (n == 0) {
+            break;
+        }
+        filled += static_cast<std::size_t>(n);
+    }
+    content.resize(filled);
+    return {std::move(content), {}};
+}
+
+#endif
 
 // Holds an exclusive lock on "<settings>.lock" for one read-modify-write, so that two programs
 // on one settings file (the window and the console monitor installed side by side) never lose
@@ -172,7 +258,7 @@ std::optional<std::string> SettingsFile::find(std::string_view key, std::size_t 
     std::optional<std::string> text;
     {
         std::lock_guard lock(settingsMutex());
-        text = loadText(m_path);
+        text = loadText(m_path).text;
     }
     if (!text) {
         return std::nullopt;
@@ -226,7 +312,7 @@ bool SettingsFile::writeString(std::string_view key, std::string_view value) con
     }
     std::lock_guard lock(settingsMutex());
     const CrossProcessLock otherPrograms(m_path);
-    std::optional<std::string> text = loadText(m_path);
+    std::optional<std::string> text = loadText(m_path).text;
     if (!text) {
         return false;  // never replace a file we could not read: that would lose its keys
     }
@@ -235,7 +321,69 @@ bool SettingsFile::writeString(std::string_view key, std::string_view value) con
         return true;  // already so: the file is left untouched
     }
     profile.set(kSection, key, value);
+    if (profile.text().size() > kMaxBytes) {
+        return false;  // the file would no longer be read
+    }
     return replaceFileAtomically(m_path, profile.text());
+}
+
+std::string SettingsFile::problem() const {
+    std::lock_guard lock(settingsMutex());
+    return loadText(m_path).problem;
+}
+
+std::optional<SettingsFile::Contents> SettingsFile::contents() const {
+    std::lock_guard lock(settingsMutex());
+    std::error_code ec;
+    const bool exists = std::filesystem::exists(m_path, ec);
+    std::optional<std::string> text = loadText(m_path).text;
+    if (ec || !text) {
+        return std::nullopt;
+    }
+    return Contents{exists, std::move(*text)};
+}
+
+bool SettingsFile::restoreKeys(const Contents& before,
+                               std::span<const std::string_view> keys) const {
+    std::lock_guard lock(settingsMutex());
+    const CrossProcessLock otherPrograms(m_path);
+    std::error_code ec;
+    const bool exists = std::filesystem::exists(m_path, ec);
+    std::optional<std::string> text = loadText(m_path).text;
+    if (ec || !text) {
+        return false;
+    }
+    if (!exists) {
+        return true;  // whatever was written is gone already
+    }
+    // The file as writes of these keys alone, in this order, would have made it from before.
+    ProfileText current(std::move(*text));
+    ProfileText expected(before.bytes);
+    for (const std::string_view key : keys) {
+        const std::optional<std::string_view> now = current.find(kSection, key);
+        if (now && expected.find(kSection, key) != now) {
+            expected.set(kSection, key, *now);
+        }
+    }
+    if (expected.text() == current.text()) {
+        if (!before.exists) {
+            return std::filesystem::remove(m_path, ec) && !ec;
+        }
+        return current.text() == before.bytes || replaceFileAtomically(m_path, before.bytes);
+    }
+    // Something else changed too: only these keys go back, and the other change stays.
+    const std::string loaded = current.text();
+    const ProfileText original(before.bytes);
+    for (const std::string_view key : keys) {
+        if (const std::optional<std::string_view> value = original.find(kSection, key)) {
+            if (current.find(kSection, key) != value) {
+                current.set(kSection, key, *value);
+            }
+        } else {
+            current.erase(kSection, key);
+        }
+    }
+    return current.text() == loaded || replaceFileAtomically(m_path, current.text());
 }
 
 bool SettingsFile::isWritable() const {
@@ -249,10 +397,10 @@ bool SettingsFile::isWritable() const {
     const bool exists = std::filesystem::exists(m_path, ec);
 #ifdef _WIN32
     return !ec && ::_access(folder.string().c_str(), 2) == 0 &&
-           (!exists || ::_access(m_path.string().c_str(), 4) == 0);
+           (!exists || (::_access(m_path.string().c_str(), 4) == 0 && problem().empty()));
 #else
     return !ec && ::access(folder.c_str(), W_OK | X_OK) == 0 &&
-           (!exists || ::access(m_path.c_str(), R_OK) == 0);
+           (!exists || (::access(m_path.c_str(), R_OK) == 0 && problem().empty()));
 #endif
 }
 

@@ -376,6 +376,7 @@ void SimServer::hostLeft() {
     m_parser.reset();
     // What was written but not read would greet the next host that opens the port.
     m_pty.discardUnreadOutput();
+    m_hostDepartures.fetch_add(1, std::memory_order_release);
 }
 
 void SimServer::checkHostBack() {

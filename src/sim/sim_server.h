@@ -51,6 +51,9 @@ public:
     const std::string& linkPath() const { return m_options.linkPath; }
     // False while a vanished unit is away.
     bool isPresent() const;
+    // How often the host has closed the port and the server has seen it (and dropped what it
+    // had not yet read): a test waits for this before it opens the port again.
+    unsigned hostDepartures() const { return m_hostDepartures.load(std::memory_order_acquire); }
 
     // A copy of the unit's state, taken under the lock.
     UnitState state() const;
@@ -117,6 +120,7 @@ private:
 
     std::thread m_thread;
     std::atomic<bool> m_stopRequested{false};
+    std::atomic<unsigned> m_hostDepartures{0};
     link::StopSignal m_wake;
 };
 

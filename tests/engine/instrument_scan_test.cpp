@@ -38,12 +38,15 @@ protected:
         settings.writeString("MonitoringEnabled", "true");
         shared.samplingInterval = 3600;
         shared.scanRequest = true;
+        before = testing::readWholeFile(settings.path());
         MonitorThread::Options options = scanOptions();
         options.deviceFolder = folder / "dev";
         startMonitor(options);
     }
 
     std::size_t trials() const { return reporter.countMessages(kStatusScanTrial); }
+
+    std::string before;  // the settings file as the scan found it
 };
 
 TEST_F(InstrumentScanTest, FindsACommonSettingInPhaseOne) {
@@ -86,7 +89,8 @@ TEST_F(InstrumentScanTest, FindsAnUncommonSettingInPhaseTwo) {
     EXPECT_EQ(settings.readString("Parity", ""), "Odd");
 }
 
-TEST_F(InstrumentScanTest, CancelEndsAsNotFoundAndKeepsTheLastCombination) {
+// Not found, the settings go back as they were, before code 21 has the dialog reload them.
+TEST_F(InstrumentScanTest, CancelEndsAsNotFoundAndRestoresTheSettings) {
     startUnitAt(link::LineSettings{115200, link::Parity::None, link::StopBits::One, 8});
     startScan();
     ASSERT_TRUE(reporter.waitForMessage(kStatusScanTrial, 10s, nullptr, 3));
@@ -94,7 +98,7 @@ TEST_F(InstrumentScanTest, CancelEndsAsNotFoundAndKeepsTheLastCombination) {
     ASSERT_TRUE(reporter.waitForMessage(kStatusScanNotFound, 10s));
     EXPECT_LT(trials(), 18u);
     EXPECT_FALSE(reporter.waitForMessage(kStatusScanFound, 0ms));
-    EXPECT_NE(settings.readString("BaudRate", ""), "115200");  // the last tried, not the old
+    EXPECT_EQ(testing::readWholeFile(settings.path()), before);
 }
 
 TEST_F(InstrumentScanTest, ShutdownEndsALongScanPromptly) {

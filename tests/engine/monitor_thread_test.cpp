@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "engine/monitor_shared_state.h"
@@ -281,14 +283,28 @@ TEST_F(MonitorAgainstSim, TestModeLinesAndTheirEnd) {
 TEST_F(MonitorAgainstSim, NothingIsReportedOnceShuttingDown) {
     ASSERT_TRUE(startUnit());
     writeSettings(true, 3600);
-    startMonitor();
+    std::mutex mutex;
+    std::condition_variable cycled;
+    int cycles = 0;
+    MonitorThread::Options options = quickOptions();
+    options.onCycle = [&] {
+        {
+            std::lock_guard lock(mutex);
+            ++cycles;
+        }
+        cycled.notify_all();
+    };
+    startMonitor(options);
     ASSERT_TRUE(reporter.waitForMessage(kStatusUnitOnline, 10s));
     shared.shuttingDown = true;
     const std::size_t texts = reporter.texts().size();
     const std::size_t messages = reporter.messageCount();
-    // Several cycles' time, each of which would report without the gate; a cycle under way when
-    // the flag was set may still finish its one report, however slow the machine is.
-    std::this_thread::sleep_for(900ms);
+    // Four whole cycles, each of which would report without the gate; a cycle under way when
+    // the flag was set may still finish its one report. A cycle takes 200 ms and the online
+    // text; the bound is only for a thread that stopped cycling.
+    std::unique_lock lock(mutex);
+    const int seen = cycles;
+    ASSERT_TRUE(cycled.wait_for(lock, 10s, [&] { return cycles >= seen + 5; }));
     EXPECT_LE(reporter.texts().size(), texts + 1);
     EXPECT_LE(reporter.messageCount(), messages + 1);
 }
@@ -304,7 +320,13 @@ TEST_P(MonitorStopsPromptly, WithTheInstrumentsOwnTimeOuts) {
     MonitorThread::Options instrumentTimeouts = quickOptions();
     instrumentTimeouts.timeouts = link::SerialTimeouts{};
     startMonitor(instrumentTimeouts);
-    std::this_thread::sleep_for(700ms);  // inside a blocking read or drain by now
+    // The unit has the first request: the thread now waits in the read or the drain of its
+    // reply, up to the instrument's time-outs.
+    const auto deadline = Clock::now() + 10s;
+    while (unit->requestsSeen().empty() && Clock::now() < deadline) {
+        std::this_thread::sleep_for(5ms);
+    }
+    ASSERT_FALSE(unit->requestsSeen().empty());
     shared.shuttingDown = true;
     const auto start = Clock::now();
     EXPECT_TRUE(monitor->stop());

@@ -17,7 +17,9 @@
 #include "link/status_output.h"
 
 #if !defined(_WIN32)
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <csignal>
 #endif
@@ -203,6 +205,39 @@ TEST_F(TelemetryRecorderTest, NewFileEmptiedByAFailedRecordStillGetsItsHeader) {
 
     ASSERT_TRUE(rec.writeRecord(m_records));
     EXPECT_TRUE(readFile(dataFile()).starts_with(telemetryHeaderLine()));
+}
+
+// What is not a regular file takes no record, and says so at once: a FIFO nobody reads would
+// hold open() for ever, one that is read (or a device) would swallow the records.
+TEST_F(TelemetryRecorderTest, ANameThatIsNoFileTakesNoRecordAndNeverBlocks) {
+    GTEST_FLAG_SET(death_test_style, "fast");
+    auto rec = recorder();
+    const auto refused = [&] {
+        m_status.texts.clear();
+        return !rec.writeRecord(m_records) &&
+               m_status.texts == std::vector<std::string>{kWriteFailure};
+    };
+    ASSERT_EQ(::mkfifo(dataFile().c_str(), 0644), 0);
+    // In a child, so that a blocked open fails the test instead of hanging it.
+    EXPECT_EXIT(
+        {
+            ::alarm(10);
+            _exit(refused() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    const int reader = ::open(dataFile().c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_TRUE(refused());
+    char received[64];
+    EXPECT_LE(::read(reader, received, sizeof received), 0);
+    ::close(reader);
+
+    fs::remove(dataFile());
+    fs::create_symlink("/dev/null", dataFile());
+    EXPECT_TRUE(refused());
+    fs::remove(dataFile());
+    fs::create_directory(dataFile());
+    EXPECT_TRUE(refused());
 }
 
 #endif

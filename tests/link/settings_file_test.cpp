@@ -143,6 +143,94 @@ TEST(SettingsFile, ConcurrentWritersLoseNoKey) {
     }
 }
 
+// What a scan that found nothing does with the keys it tried: the file as it was, exactly.
+TEST(SettingsFile, RestoreKeysGivesTheOldBytesBack) {
+    static constexpr std::string_view kKeys[] = {"ComPort", "BaudRate", "Parity"};
+    const std::optional<std::string> files[] = {
+        "; rack 3\r\n[Brevik2]\r\nComPort = Com2 ; "
+        "spare\r\nBaudRate=9600\r\n\r\n[Other]\r\nA=1\r\n",
+        "[Other]\nKey = 1",  // no section, no final line break
+        "[brevik2]\nParity=n\n[Other]\nParity=e\n[ Brevik2 ]\n Parity\t= o ",
+        std::nullopt,  // no file at all
+    };
+    TempFolder folder;
+    const SettingsFile settings(folder / "Brevik2.ini");
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.value_or("(none)"));
+        std::filesystem::remove(settings.path());
+        if (file) {
+            writeWholeFile(settings.path(), *file);
+        }
+        const auto before = settings.contents();
+        ASSERT_TRUE(before);
+        for (const char* port : {"Com1", "/dev/ttyUSB0"}) {
+            ASSERT_TRUE(settings.writeString("ComPort", port));
+            ASSERT_TRUE(settings.writeString("BaudRate", "300"));
+            ASSERT_TRUE(settings.writeString("Parity", "Space"));
+        }
+        ASSERT_TRUE(settings.restoreKeys(*before, kKeys));
+        EXPECT_EQ(std::filesystem::exists(settings.path()), file.has_value());
+        if (file) {
+            EXPECT_EQ(readWholeFile(settings.path()), *file);
+        }
+    }
+
+    // Another key written meanwhile stays; the tried keys alone go back, a new one goes.
+    writeWholeFile(settings.path(), "[Brevik2]\nComPort = Com2\nSamplingInterval=60\n");
+    const auto before = settings.contents();
+    ASSERT_TRUE(before);
+    ASSERT_TRUE(settings.writeString("ComPort", "Com1"));
+    ASSERT_TRUE(settings.writeString("Parity", "Odd"));
+    ASSERT_TRUE(settings.writeString("SamplingInterval", "30"));
+    ASSERT_TRUE(settings.restoreKeys(*before, kKeys));
+    EXPECT_EQ(readWholeFile(settings.path()), "[Brevik2]\nComPort = Com2\nSamplingInterval=30\n");
+}
+
+#ifndef _WIN32
+// A settings file is a regular file of a few KiB. Anything else named as one is refused at once
+// (no blocking open, no unbounded read): readers take their fallbacks, writes fail and change
+// nothing, and problem() says why.
+TEST(SettingsFile, RefusesWhatIsNoSettingsFile) {
+    TempFolder folder;
+    const auto fifo = folder / "fifo.ini";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    std::filesystem::create_symlink("/dev/zero", folder / "zero.ini");
+    std::filesystem::create_directory(folder / "folder.ini");
+    const std::string tooLarge =
+        "[Brevik2]\nComPort=Com2\n" + std::string(SettingsFile::kMaxBytes, ';') + "\n";
+    writeWholeFile(folder / "large.ini", tooLarge);
+    const std::pair<const char*, const char*> refused[] = {
+        {"fifo.ini", "is not a regular file"},
+        {"zero.ini", "is not a regular file"},
+        {"folder.ini", "is not a regular file"},
+        {"large.ini", "is larger than 1 MiB, too large for a settings file"},
+    };
+    for (const auto& [name, problem] : refused) {
+        SCOPED_TRACE(name);
+        const SettingsFile settings(folder / name);
+        EXPECT_EQ(settings.problem(), problem);
+        EXPECT_EQ(settings.readString("ComPort", "COM1"), "COM1");
+        EXPECT_FALSE(settings.writeString("ComPort", "Com3"));
+        EXPECT_FALSE(settings.isWritable());
+        EXPECT_FALSE(settings.contents());
+    }
+    EXPECT_EQ(readWholeFile(folder / "large.ini"), tooLarge);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+
+    // Up to the bound it is a settings file like any other.
+    std::string atBound = "[Brevik2]\nComPort=Com2\n";
+    atBound += std::string(SettingsFile::kMaxBytes - atBound.size() - 1, ';') + "\n";
+    writeWholeFile(folder / "bound.ini", atBound);
+    const SettingsFile bound(folder / "bound.ini");
+    EXPECT_EQ(bound.problem(), "");
+    EXPECT_EQ(bound.readString("ComPort", "COM1"), "Com2");
+    EXPECT_TRUE(bound.writeString("ComPort", "Com3"));
+    EXPECT_FALSE(bound.writeString("BaudRate", "9600"));  // it would no longer be read
+    EXPECT_EQ(bound.readString("ComPort", "COM1"), "Com3");
+    EXPECT_EQ(SettingsFile(folder / "missing.ini").problem(), "");
+}
+#endif
+
 TEST(StartupDefaults, WritesTheFourteenKeysOnceAndKeepsExistingOnes) {
     TempFolder folder;
     writeWholeFile(folder / "Brevik2.ini", "[Brevik2]\nBaudRate=4800\n");

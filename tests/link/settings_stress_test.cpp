@@ -362,10 +362,11 @@ struct DamagedFile {
     std::optional<LineSettings> line;  // as the port runs; nothing when no port is named
 };
 
-std::string tenMegabytes(const std::string& comPort) {
+// Just under the size bound, with the keys that count at its end.
+std::string nearTheBound(const std::string& comPort) {
     std::string text = "[Brevik2]\nComPort=" + comPort + "\n";
     const std::string filler(1000, 'x');
-    for (int i = 0; text.size() < 10 * 1024 * 1024; ++i) {
+    for (int i = 0; text.size() < SettingsFile::kMaxBytes - 4096; ++i) {
         text += "Filler" + std::to_string(i) + "=" + filler + "\n";
     }
     return text + "SamplingInterval=45\nBaudRate=19200\nParity=e\nDataBits=7\n";
@@ -391,7 +392,7 @@ std::string missingSection(const std::string& comPort) {
 }
 
 const DamagedFile kDamagedFiles[] = {
-    {"TenMegabytes", tenMegabytes, "Com3", "Com3", 45,
+    {"NearTheSizeBound", nearTheBound, "Com3", "Com3", 45,
      LineSettings{19200, Parity::Even, StopBits::One, 7}},
     // An overlong number saturates, so it is out of range: 10 s, 9600 baud; the first letter of
     // a 100 kB word still counts; 100 kB of ones are not "1".

@@ -210,12 +210,14 @@ TEST_F(SimServerTest, TestModeLinesFlowUntilTheModeEnds) {
 
 TEST_F(SimServerTest, StaleOutputIsNotHandedToTheNextHost) {
     SimServer& server = startServer(withTestLinesEvery(20ms));
+    unsigned departures = 0;
     {
         PtyHost host(server.linkPath());
         EXPECT_EQ(exchange(host, "A02", "3"), framed("A02 3"));
+        departures = server.hostDepartures();
         ASSERT_TRUE(host.send("D*1"));
     }  // closed with a reply and test lines on their way
-    std::this_thread::sleep_for(200ms);
+    ASSERT_TRUE(waitFor([&] { return server.hostDepartures() > departures; }, kReplyWait));
     PtyHost next(server.linkPath());
     // The test mode still runs, so lines keep coming; but no reply from before.
     const std::string received = next.readFor(kSilence);
