@@ -4,74 +4,34 @@
 #include <array>
 
 #include "scan_format.h"
+#include "telemetry_schema.h"
 
 namespace brevik2::engine {
 
 namespace {
 
-enum class Check { kNone, kRange, kMode, kOscState };
+// The fixed-layout replies' fields in slot order, from the field table.
+template <std::size_t N>
+std::array<const UnitField*, N> layoutOf(FieldRecord record) {
+    std::array<const UnitField*, N> layout{};
+    for (std::size_t i = 0; i < N; ++i) {
+        layout[i] = unitField(record, static_cast<int>(i));
+    }
+    return layout;
+}
 
-// Where a field sits in a fixed-layout reply, how it is converted and when it is valid. The range
-// is inclusive and read as the type the format converts to (u and x unsigned, d signed, f float).
-struct FieldLayout {
-    std::size_t position;
-    std::size_t length;
-    std::string_view format;
-    Check check;
-    double low = 0.0;
-    double high = 0.0;
-};
+const std::array<const UnitField*, kVariableFieldCount>& variablesLayout() {
+    static const auto layout = layoutOf<kVariableFieldCount>(FieldRecord::kVariables);
+    return layout;
+}
 
-constexpr auto kRange = Check::kRange;
+const std::array<const UnitField*, kConstantFieldCount>& constantsLayout() {
+    static const auto layout = layoutOf<kConstantFieldCount>(FieldRecord::kConstants);
+    return layout;
+}
 
-constexpr std::array<FieldLayout, kVariableFieldCount> kVariablesLayout{{
-    {5, 5, "%u", kRange, 0, 99999},         {11, 3, "%u", kRange, 0, 999},
-    {15, 2, "%u", kRange, 0, 23},           {18, 2, "%u", kRange, 0, 59},
-    {22, 2, "%u", kRange, 0, 59},           {26, 1, "%u", kRange, 1, 2},
-    {28, 3, "%3s", Check::kMode},           {36, 2, "%u", kRange, 0, 17},
-    {39, 2, "%x", kRange, 0, 255},          {42, 2, "%x", kRange, 0, 255},
-    {45, 2, "%x", kRange, 0, 255},          {48, 2, "%x", kRange, 0, 255},
-    {51, 2, "%x", kRange, 0, 255},          {55, 4, "%d", kRange, -999, 999},
-    {61, 7, "%d", kRange, -999999, 999999}, {69, 6, "%f", kRange, -100, 100},
-    {79, 4, "%f", kRange, 0.1, 100},        {86, 4, "%d", kRange, -999, 999},
-    {93, 5, "%d", kRange, -9999, 9999},     {99, 4, "%d", kRange, -999, 999},
-    {106, 5, "%d", kRange, -9999, 9999},    {113, 5, "%d", kRange, -9999, 9999},
-    {120, 4, "%d", kRange, 0, 9999},        {126, 5, "%d", kRange, -9999, 9999},
-    {133, 4, "%d", kRange, 0, 9999},        {139, 5, "%d", Check::kNone},
-    {147, 4, "%f", kRange, 0.1, 9.99},      {153, 5, "%d", kRange, -9999, 9999},
-    {160, 5, "%d", kRange, -9999, 9999},    {167, 5, "%f", kRange, -9.99, 9.99},
-    {175, 5, "%f", kRange, -99.9, 99.9},    {181, 5, "%f", kRange, -99.9, 99.9},
-    {188, 5, "%f", kRange, -99.9, 99.9},    {197, 1, "%c", Check::kOscState},
-    {201, 4, "%f", kRange, 0, 99.9},        {208, 4, "%f", kRange, 0, 99.9},
-    {215, 4, "%f", kRange, 0, 9.99},        {222, 4, "%f", kRange, 0, 99.9},
-    {229, 4, "%f", kRange, 0, 99.9},        {236, 3, "%d", kRange, 0, 999},
-    {240, 4, "%d", kRange, -999, 999},
-}};
-
-constexpr std::array<FieldLayout, kConstantFieldCount> kConstantsLayout{{
-    {5, 5, "%u", kRange, 0, 99999},     {11, 3, "%u", kRange, 0, 999},
-    {15, 2, "%u", kRange, 0, 23},       {18, 2, "%u", kRange, 0, 59},
-    {22, 2, "%u", kRange, 0, 59},       {28, 4, "%f", kRange, 0, 99.9},
-    {37, 3, "%f", kRange, 0, 9.99},     {48, 3, "%d", kRange, 1, 256},
-    {56, 3, "%d", kRange, -99, 99},     {64, 3, "%d", kRange, -99, 99},
-    {72, 3, "%d", kRange, -99, 99},     {80, 3, "%d", kRange, -99, 99},
-    {87, 5, "%d", kRange, -9999, 9999}, {95, 5, "%d", kRange, -9999, 9999},
-    {104, 4, "%f", kRange, 0, 999},     {117, 2, "%2s", Check::kNone},
-    {124, 10, "%10s", Check::kNone},    {135, 3, "%3d", Check::kNone},
-    {139, 3, "%f", kRange, 0, 999},
-}};
-
-// The fields whose validity decides whether a reply is taken; the others only get flagged. The
-// mode text is not among them: a unit in an unknown mode still reports everything else.
-constexpr std::array<int, 13> kVariablesDeciding{0, 1, 2, 3, 4, 5, 7, 8, 9, 10, 11, 12, 40};
-constexpr std::array<int, 16> kConstantsDeciding{0, 1, 2,  3,  4,  5,  6,  7,
-                                                 8, 9, 10, 11, 12, 13, 14, 18};
-
-// The blank after STX matches the carriage return and line feed that open every status reply.
-constexpr std::string_view kUnitStatusFormat =
-    "\x02 ID%u %u %uh %umn %u Vs %fV Vf %fV GDAC %d -15:%d +15:%d +45:%d +75:%d Pi%d Oz%d "
-    "Fo:%f MHZ CDU:%2s TXT:%10s %3d %f";
 constexpr std::string_view kUnitStatusHead = "\x02\r\nID";
+constexpr std::string_view kBlanks = " \t\r\n";
 
 // The text value (19) is taken whole, so that an overlong one does not throw the following
 // values out of step, and cut to its slot when stored.
@@ -106,17 +66,18 @@ void storeText(std::array<char, N>& slot, std::string_view text) {
 }
 
 template <typename Record>
-bool inRange(const FieldLayout& field, const Record& record, int i) {
-    switch (field.check) {
-        case Check::kNone:
+bool inRange(const UnitField& field, const Record& record, int i) {
+    const FieldRule& rule = field.rule;
+    switch (rule.check) {
+        case FieldCheck::kNone:
             return true;
-        case Check::kRange: {
+        case FieldCheck::kRange: {
             double value = 0.0;
-            switch (field.format.back()) {
-                case 'f':
+            switch (field.type) {
+                case FieldType::kFloat:
                     value = record.asFloat(i);
                     break;
-                case 'd':
+                case FieldType::kSigned:
                     value = record.asSigned(i);
                     break;
                 default:
@@ -124,32 +85,42 @@ bool inRange(const FieldLayout& field, const Record& record, int i) {
                     break;
             }
             // Written so that NaN falls outside every range.
-            return value >= field.low && value <= field.high;
+            return value >= rule.low && value <= rule.high;
         }
-        case Check::kMode:
+        case FieldCheck::kMode:
             if constexpr (requires { record.modeText(); }) {
                 const std::string mode = record.modeText();
                 return mode == "R+Z" || mode == "R+T";
             }
             return false;
-        case Check::kOscState:
+        case FieldCheck::kOscState:
             return record.asChar(i) == 'c' || record.asChar(i) == 'f';
     }
     return false;
+}
+
+// A float's characters as sent, without the blanks around them.
+void keepPrinted(PrintedFloat& printed, std::string_view bytes) {
+    bytes = upToZero(bytes);
+    const std::size_t first = bytes.find_first_not_of(kBlanks);
+    bytes = first == std::string_view::npos ? std::string_view() : bytes.substr(first);
+    bytes = bytes.substr(0, bytes.find_last_not_of(kBlanks) + 1);
+    storeText(printed, bytes);
 }
 
 // Each field is converted on its own bytes alone, so a field cannot run into its neighbour; a
 // field that converts to nothing keeps its previous value, and the ranges are checked on what
 // the record then holds.
 template <typename Record, std::size_t N, typename StoreText>
-void convertFixedLayout(std::string_view reply, const std::array<FieldLayout, N>& layout,
+void convertFixedLayout(std::string_view reply, const std::array<const UnitField*, N>& layout,
                         Record& record, StoreText storeTextField) {
     for (std::size_t i = 0; i < N; ++i) {
-        const FieldLayout& field = layout[i];
-        if (field.position >= reply.size()) {
+        const ReplySpan& span = layout[i]->reply;
+        if (span.position >= reply.size()) {
             continue;
         }
-        const auto values = scanFormat(reply.substr(field.position, field.length), field.format);
+        const std::string_view bytes = reply.substr(span.position, span.length);
+        const auto values = scanFormat(bytes, span.format);
         if (values.empty()) {
             continue;
         }
@@ -157,17 +128,24 @@ void convertFixedLayout(std::string_view reply, const std::array<FieldLayout, N>
             storeTextField(static_cast<int>(i), values.front().text);
         } else {
             record.slot[i] = values.front().bits;
+            if (values.front().kind == ScanValue::Kind::kFloat) {
+                keepPrinted(record.printed[i], bytes);
+            }
         }
     }
     for (std::size_t i = 0; i < N; ++i) {
-        record.valid[i] = inRange(layout[i], record, static_cast<int>(i)) ? 1 : 0;
+        record.valid[i] = inRange(*layout[i], record, static_cast<int>(i)) ? 1 : 0;
     }
 }
 
 template <typename Record, std::size_t N>
-bool allValid(const Record& record, const std::array<int, N>& fields) {
-    return std::all_of(fields.begin(), fields.end(),
-                       [&](int i) { return record.valid[static_cast<std::size_t>(i)] == 1; });
+bool allDecidingValid(const Record& record, const std::array<const UnitField*, N>& layout) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (layout[i]->rule.decides && record.valid[i] != 1) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void storeConstantsText(ConstantsRecord& record, int field, std::string_view text) {
@@ -181,28 +159,21 @@ void storeConstantsText(ConstantsRecord& record, int field, std::string_view tex
 }  // namespace
 
 bool convertVariablesReply(std::string_view reply, VariablesRecord& record) {
-    convertFixedLayout(reply, kVariablesLayout, record,
+    convertFixedLayout(reply, variablesLayout(), record,
                        [&](int, const std::string& text) { record.setModeText(text); });
     // A short reply never counts as fresh, whatever its leftover fields from the last poll say.
-    return reply.size() >= kVariablesReplyLength && allValid(record, kVariablesDeciding);
+    return reply.size() >= kVariablesReplyLength && allDecidingValid(record, variablesLayout());
 }
 
 bool convertConstantsReply(std::string_view reply, ConstantsRecord& record) {
-    convertFixedLayout(reply, kConstantsLayout, record, [&](int field, const std::string& text) {
+    convertFixedLayout(reply, constantsLayout(), record, [&](int field, const std::string& text) {
         storeConstantsText(record, field, text);
     });
-    return reply.size() >= kConstantsReplyLength && allValid(record, kConstantsDeciding);
+    return reply.size() >= kConstantsReplyLength && allDecidingValid(record, constantsLayout());
 }
 
 bool checkUnitStatusReply(std::string_view reply, ConstantsRecord& record) {
-    const auto values = scanFormat(reply, kUnitStatusFormat);
-    for (std::size_t i = 0; i < values.size() && i < record.slot.size(); ++i) {
-        if (values[i].kind == ScanValue::Kind::kText) {
-            storeConstantsText(record, static_cast<int>(i), values[i].text);
-        } else {
-            record.slot[i] = values[i].bits;
-        }
-    }
+    convertConstantsReply(reply, record);
     return reply.size() >= kConstantsReplyLength && reply.starts_with(kUnitStatusHead);
 }
 

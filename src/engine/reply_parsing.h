@@ -17,20 +17,19 @@ inline constexpr std::size_t kConstantsReplyLength = 145;
 inline constexpr std::size_t kNvramReplyLength = 152;
 inline constexpr std::size_t kUnitStatusHeadLength = 8;  // then 137 more bytes
 
-// Cuts the 250-byte "D*1" reply into the variables record, sets the validity bytes, and tells
-// whether the reply is accepted (fields 0 to 5, 7 to 12 and 40 valid; the mode text is only
-// flagged). A reply shorter than 250 bytes gets the fields it holds converted but is never
-// accepted.
+// Cuts the 250-byte "D*1" reply into the variables record at the positions the field table
+// gives, sets the validity bytes by its rules, and tells whether the reply is accepted (every
+// deciding field valid: 0 to 5, 7 to 12 and 40; the mode text is only flagged). A reply shorter
+// than 250 bytes gets the fields it holds converted but is never accepted.
 bool convertVariablesReply(std::string_view reply, VariablesRecord& record);
 
-// Cuts the 145-byte "D*2" reply into the constants record, sets the validity bytes, and tells
-// whether the reply is accepted (fields 0 to 14 and 18 valid). A reply shorter than 145 bytes
-// gets the fields it holds converted but is never accepted.
+// Cuts the 145-byte "D*2" reply into the constants record as for "D*1", and tells whether the
+// reply is accepted (fields 0 to 14 and 18 valid). A reply shorter than 145 bytes gets the
+// fields it holds converted but is never accepted.
 bool convertConstantsReply(std::string_view reply, ConstantsRecord& record);
 
-// The contact test on a 145-byte "D*2" reply: scans it into the constants record (validity bytes
-// untouched) and succeeds when it has all 145 bytes and begins STX, CR, LF, "ID", whatever the
-// scan found.
+// The contact test on a 145-byte "D*2" reply: converts it as convertConstantsReply does and
+// succeeds when it has all 145 bytes and begins STX, CR, LF, "ID", whatever the fields hold.
 bool checkUnitStatusReply(std::string_view reply, ConstantsRecord& record);
 
 // Scans the "D*5" reply into the non-volatile memory record; values after the first one that

@@ -8,10 +8,12 @@
 
 namespace brevik2::engine {
 
-// The records the poll fills from the unit's fixed-layout replies. Every numeric field is a
-// 32-bit slot holding the bit pattern of its type (unsigned, signed or single-precision float),
-// exactly as the conversions leave it; the accessors read it back as each type. A conversion
-// that finds nothing leaves a slot as it was, so the records start zeroed.
+// The records the poll fills from the unit's replies. Every numeric field is a 32-bit slot
+// holding the bit pattern of its type (unsigned, signed or single-precision float), exactly as
+// the conversions leave it; the accessors read it back as each type. A conversion that finds
+// nothing leaves a slot as it was, so the records start zeroed. What each field is, where it
+// sits in its reply and how it is shown is the field table's (telemetry_schema.h); the typed
+// view of a whole poll is UnitSnapshot.
 
 // Field numbers of the variables record (the "D*1" reply).
 enum VariableField : int {
@@ -107,8 +109,12 @@ struct SlotArray {
     void setChar(int i, char c) { slot[i] = static_cast<unsigned char>(c); }
 };
 
+// A float's characters as the unit sent them (at most 6, zero-terminated), kept beside its slot.
+using PrintedFloat = std::array<char, 8>;
+
 struct VariablesRecord : SlotArray<kVariableFieldCount> {
     std::array<std::uint8_t, kVariableFieldCount> valid{};
+    std::array<PrintedFloat, kVariableFieldCount> printed{};
 
     // The mode text ("R+Z", "R+T"): up to three characters kept in the mode slot.
     std::string modeText() const;
@@ -117,6 +123,7 @@ struct VariablesRecord : SlotArray<kVariableFieldCount> {
 
 struct ConstantsRecord : SlotArray<kConstantFieldCount> {
     std::array<std::uint8_t, kConstantFieldCount> valid{};
+    std::array<PrintedFloat, kConstantFieldCount> printed{};
     std::array<char, 16> cdu{};  // zero-terminated, at most 2 characters
     std::array<char, 16> txt{};  // zero-terminated, at most 10 characters
 

@@ -1,16 +1,22 @@
 #include "telemetry_format.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <type_traits>
 #include <variant>
+
+#include "unit_snapshot.h"
 
 namespace brevik2::engine {
 
 namespace {
 
 constexpr const char* kLineEnd = "\r\n";
+constexpr double kExactIntegers = 4503599627370496.0;  // 2^52: every double above is whole
 
 // Appends one value printed with its column's format. The length is measured first so a float
 // of any magnitude fits without truncation.
@@ -45,32 +51,76 @@ std::string telemetryHeaderLine() {
     return header + kLineEnd;
 }
 
-void appendTelemetryCell(std::string& out, const TelemetryColumn& column,
-                         const TelemetryCell& cell) {
+void appendTelemetryCell(std::string& out, const char* format, const TelemetryCell& cell) {
     std::visit(
         [&](const auto& value) {
             if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::string>) {
-                appendFormatted(out, column.format, value.c_str());
+                appendFormatted(out, format, value.c_str());
             } else {
-                appendFormatted(out, column.format, value);
+                appendFormatted(out, format, value);
             }
         },
         cell);
 }
 
-std::string formatTelemetryLine(const UnitRecords& records, const LocalDateTime& local,
-                                double mjd) {
-    const TelemetrySource source{records, local, mjd};
+TelemetryCell telemetryCell(const UnitField& column, const UnitSnapshot& snapshot) {
+    if (column.fileForm != nullptr) {
+        return column.fileForm(snapshot);
+    }
+    return cellFor(conversionOf(column.format), snapshot[column]);
+}
+
+double roundedAsPrinted(double value, int decimals) {
+    const double scale = std::pow(10.0, decimals);
+    const double product = value * scale;
+    if (!std::isfinite(product) || std::fabs(product) >= kExactIntegers) {
+        return value;
+    }
+    // The rounding error of the product decides only an exact tie of the rounded product.
+    const double error = std::fma(value, scale, -product);
+    const double below = std::floor(product);
+    const double fraction = product - below;
+    double rounded = below;
+    if (fraction > 0.5 || (fraction == 0.5 && error > 0.0)) {
+        rounded = below + 1.0;
+    } else if (fraction == 0.5 && error == 0.0) {
+        rounded = std::nearbyint(product);
+    }
+    // printf keeps the sign of a negative value that rounds to zero ("-0.000").
+    return rounded == 0.0 ? std::copysign(0.0, value) : rounded / scale;
+}
+
+double telemetryNumber(const UnitField& column, const UnitSnapshot& snapshot) {
+    const TelemetryCell cell = telemetryCell(column, snapshot);
+    if (const auto* real = std::get_if<double>(&cell)) {
+        const char* point = std::strchr(column.format, '.');
+        return roundedAsPrinted(*real, point == nullptr ? 6 : std::atoi(point + 1));
+    }
+    if (const auto* whole = std::get_if<std::int32_t>(&cell)) {
+        return *whole;
+    }
+    if (const auto* whole = std::get_if<std::uint32_t>(&cell)) {
+        return *whole;
+    }
+    return std::nan("");
+}
+
+std::string formatTelemetryLine(const UnitSnapshot& snapshot) {
     std::string line;
     line.reserve(400);
     for (const TelemetryColumn& column : telemetrySchema()) {
         if (!line.empty()) {
             line += ',';
         }
-        appendTelemetryCell(line, column, column.read(source));
+        appendTelemetryCell(line, column.format, telemetryCell(column, snapshot));
     }
     line += kLineEnd;
     return line;
+}
+
+std::string formatTelemetryLine(const UnitRecords& records, const LocalDateTime& local,
+                                double mjd) {
+    return formatTelemetryLine(UnitSnapshot(records, TelemetryStamp{local, mjd}));
 }
 
 std::optional<std::string> formatTelemetryFileName(std::string_view nameTemplate, long unitId) {

@@ -1,11 +1,11 @@
 #include "engine/unit_metrics.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <utility>
 
 #include "engine/telemetry_format.h"
 #include "engine/telemetry_schema.h"
+#include "engine/unit_snapshot.h"
 
 namespace brevik2::engine {
 namespace {
@@ -36,15 +36,6 @@ std::string unitPhrase(std::string_view metricName) {
         return ", in hertz";
     }
     return ", as the unit reports it";
-}
-
-// A column's value exactly as the data file shows it ("1.420", not 1.4199999).
-double printedValue(const TelemetryColumn& column, const TelemetrySource& source) {
-    std::string text;
-    appendTelemetryCell(text, column, column.read(source));
-    const int base = column.kind == TelemetryColumnKind::Hex ? 16 : 10;
-    return base == 16 ? static_cast<double>(std::strtoul(text.c_str(), nullptr, 16))
-                      : std::strtod(text.c_str(), nullptr);
 }
 
 class FamilyBuilder {
@@ -152,16 +143,16 @@ void UnitMetrics::statusMessage(const StatusMessage& message) {
     PollValues poll;
     poll.timestamp =
         std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-    const TelemetrySource source{message.records, LocalDateTime{}, 0.0};
-    const auto& schema = telemetrySchema();
-    poll.alarmState = printedValue(schema[kTelemetryAlarmColumn], source);
+    const UnitSnapshot snapshot(message.records);
+    const auto schema = telemetrySchema();
+    poll.alarmState = telemetryNumber(schema[kTelemetryAlarmColumn], snapshot);
     for (int byte = 0; byte < kTelemetryAlarmByteCount; ++byte) {
-        poll.alarmBytes[static_cast<std::size_t>(byte)] = static_cast<std::uint32_t>(printedValue(
-            schema[static_cast<std::size_t>(kTelemetryFirstAlarmByteColumn + byte)], source));
+        poll.alarmBytes[static_cast<std::size_t>(byte)] = std::get<std::uint32_t>(
+            telemetryCell(schema[kTelemetryFirstAlarmByteColumn + byte], snapshot));
     }
     for (const TelemetryColumn& column : schema) {
         if (!column.metricName.empty()) {
-            poll.columns.push_back(printedValue(column, source));
+            poll.columns.push_back(telemetryNumber(column, snapshot));
         }
     }
     m_lastPoll = std::move(poll);

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <map>
-#include <string>
 #include <vector>
 
+#include "engine/panel_texts.h"
 #include "engine/status_records.h"
 
 namespace brevik2::shell {
@@ -29,15 +28,9 @@ const std::vector<PanelRow>& panelRows();
 inline constexpr int kUnusedServoReadout = 1062;
 inline constexpr const char* kUnusedServoText = "------";
 
-// The panel's caption: "Unit %d System Monitor" with the unit ID of the variables record.
-std::string panelCaption(const engine::UnitRecords& records);
-
-// The text of every read-out fed by the records, by identifier. Fields are shown as they stand,
-// valid or not: zeros before the first poll.
-std::map<int, std::string> panelReadouts(const engine::UnitRecords& records);
-
-// The event log list: "Event Count is %d", then each entry's main line followed by its
-// continuation lines.
-std::vector<std::string> eventLogItems(const engine::EventTable& table);
+// The texts themselves come from the engine, so every front end shows the same.
+using engine::eventLogItems;
+using engine::panelCaption;
+using engine::panelReadouts;
 
 }  // namespace brevik2::shell

@@ -5,10 +5,13 @@
 #include <string_view>
 
 #include "engine/telecom_names.h"
+#include "engine/telemetry_schema.h"
+#include "engine/unit_snapshot.h"
 
 namespace brevik2::shell {
 namespace {
 
+using engine::FieldRecord;
 using engine::NvRecord;
 
 std::string number(const char* pattern, long long value) {
@@ -106,6 +109,18 @@ std::string telecomSection(const NvRecord& n) {
     return s;
 }
 
+// A field's line as the field table words it for the report.
+std::string reportLine(const engine::UnitSnapshot& snapshot, FieldRecord record, int slot) {
+    const engine::UnitField* field = engine::unitField(record, slot);
+    if (field == nullptr) {
+        return {};
+    }
+    if (field->reportForm != nullptr) {
+        return field->reportForm(snapshot);
+    }
+    return number(field->reportFormat, snapshot.asSigned(record, slot));
+}
+
 }  // namespace
 
 std::string snapshotDefaultName(const engine::UnitRecords& records) {
@@ -130,6 +145,7 @@ std::string snapshotDefaultName(const engine::UnitRecords& records) {
 std::string snapshotFirstSection(const engine::UnitRecords& records, const LocalTime& now) {
     const NvRecord& n = records.nvram;
     const int model = records.constants.modelCode();
+    const engine::UnitSnapshot snapshot(records);
 
     char generated[96];
     std::snprintf(generated, sizeof generated, "%02d/%02d/%4d at %02d:%02d:%02d \n", now.month,
@@ -139,7 +155,7 @@ std::string snapshotFirstSection(const engine::UnitRecords& records, const Local
     s += "This file was generated on ";
     s += generated;
     s += "General Information\n";
-    s += number("\tUnit ID = %lld\n", records.variables.asSigned(engine::kVarUnitId));
+    s += reportLine(snapshot, FieldRecord::kVariables, engine::kVarUnitId);
     s += "\tSystem Type = ";
     // Any other model code leaves the line open; the next item continues on it.
     if (model == 401) {
@@ -149,20 +165,10 @@ std::string snapshotFirstSection(const engine::UnitRecords& records, const Local
     } else if (model == 400) {
         s += "Q710\n";
     }
-    s += "\tFirmware Version ";
-    // A zero letter (no version read yet) is left out rather than written as a zero byte.
-    if (records.version.letter != '\0') {
-        s += records.version.letter;
-    }
-    s += number(" %lld\n", records.version.number);
-    s += number("\tProgrammed Frequency Offset %+07lld\n",
-                records.variables.asSigned(engine::kVarFreqTune));
-    s += number("\tTotal hours powered %lld\n", n.asSigned(NvRecord::kPoweredHours));
-    char made[64];
-    std::snprintf(made, sizeof made, "\tManufacture Date %02d/%02d/%02u\n",
-                  n.asSigned(NvRecord::kManufactureMonth), n.asSigned(NvRecord::kManufactureDay),
-                  (n.asUnsigned(NvRecord::kManufactureYear) & 0xFFFFu) % 100u);
-    s += made;
+    s += reportLine(snapshot, FieldRecord::kVersion, 0);
+    s += reportLine(snapshot, FieldRecord::kVariables, engine::kVarFreqTune);
+    s += reportLine(snapshot, FieldRecord::kNvram, NvRecord::kPoweredHours);
+    s += reportLine(snapshot, FieldRecord::kNvram, NvRecord::kManufactureYear);
     if (model == 401 || model == 402) {
         s += telecomSection(n);
     }
