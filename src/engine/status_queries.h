@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/reply_frame.h"
 #include "engine/status_records.h"
 
 namespace brevik2::link {
@@ -27,7 +28,9 @@ public:
 
     StatusQueries(link::SerialPort& port, link::StatusOutput& status);
 
-    // Writes "D*2" and reads its 145 bytes; true when the reply begins STX CR LF "ID".
+    // Writes "D*2" and reads its 145 bytes; true when the reply begins STX CR LF "ID" and has
+    // the frame of a "D*2" reply. Every exchange here first discards what the line holds, and
+    // a reply without the frame its request's must have fails the exchange.
     bool unitStatusQuery(UnitRecords& records);
 
     // The full read-out: variables, constants, non-volatile memory, date and time, version and
@@ -44,7 +47,10 @@ public:
     std::string& reply() { return m_reply; }
 
 private:
-    bool readFixedReply(const char* code, std::size_t length);
+    // Sends a request on a line cleared of whatever came before it.
+    bool send(const char* code);
+    bool readFixedReply(const char* code, std::size_t length, ReplyFrame frame);
+    bool readTextReply(const char* code, ReplyFrame frame);
     bool failPoll();
 
     link::SerialPort& m_port;

@@ -17,6 +17,11 @@ class TelnetComPort;
 // and the reset that follows connects again. Opening never waits for DTR/RTS answers, which
 // some servers never send.
 //
+// Every write has a deadline too (a serial write has none, but a server that stops reading would
+// hold the thread for ever): the read time-out of as many bytes. Connections that end at once
+// without bringing any data are tried again later and later, and a server that sends nothing but
+// Telnet negotiation has its connection dropped after a bounded amount of it.
+//
 // Thread safety: none; the monitor thread owns it. Only the stop signal is raised elsewhere.
 class NetworkPort final : public PlatformPort {
 public:
@@ -25,7 +30,16 @@ public:
     // How long configure waits for the server to answer the four line settings.
     static constexpr std::chrono::milliseconds kAnswerLimit{1000};
 
-    NetworkPort(NetworkPortName name, const StopSignal* stop);
+    // The first wait before connecting again after a connection failed; it doubles with each
+    // failure in a row up to the limit.
+    static constexpr std::chrono::milliseconds kRetryFirst{100};
+    static constexpr std::chrono::milliseconds kRetryLimit{4000};
+    // A connection that brought no serial data and ended within this long failed.
+    static constexpr std::chrono::milliseconds kShortConnection{1000};
+    // The most Telnet negotiation bytes one open, configure or read takes from the server.
+    static constexpr std::size_t kNegotiationLimit = 16 * 1024;
+
+    NetworkPort(NetworkPortName name, const StopSignal* stop, SerialTimeouts timeouts = {});
     ~NetworkPort() override;
 
     std::error_code open(const std::string& device) override;
@@ -35,21 +49,32 @@ public:
     PortReadResult read(char* buffer, std::size_t count, const SerialTimeouts& timeouts,
                         const StopSignal* stop) override;
     std::error_code write(const char* data, std::size_t count, const StopSignal* stop) override;
+    std::size_t discard(bool output) override;
+
+    // Connections that failed in a row since the last good one.
+    int failedConnections() const { return m_failedConnections; }
 
 private:
     using Clock = SocketStream::Clock;
 
     // Receives what arrives before the deadline (one chunk at most) and keeps the serial data it
-    // carried; answers the server's negotiation on the way.
-    std::error_code pump(Clock::time_point deadline, const StopSignal* stop);
-    std::error_code flush(const StopSignal* stop);
+    // carried; answers the server's negotiation on the way. *received: the bytes that came.
+    std::error_code pump(Clock::time_point deadline, const StopSignal* stop,
+                         std::size_t* received = nullptr);
+    std::error_code flush(Clock::time_point deadline, const StopSignal* stop);
     std::error_code negotiate(Clock::time_point deadline);
+    std::error_code waitBeforeRetry();
 
     const NetworkPortName m_name;
     const StopSignal* m_stop;
+    const SerialTimeouts m_timeouts;
     SocketStream m_socket;
     std::unique_ptr<TelnetComPort> m_telnet;  // only for rfc2217://
     std::string m_inbound;
+    Clock::time_point m_connectedAt{};
+    bool m_dataArrived = false;
+    int m_failedConnections = 0;
+    std::size_t m_negotiationBytes = 0;  // since the open, configure or read began
 };
 
 }  // namespace brevik2::link

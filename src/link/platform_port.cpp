@@ -8,6 +8,21 @@
 
 namespace brevik2::link {
 
+namespace {
+
+class PortCategory final : public std::error_category {
+public:
+    const char* name() const noexcept override { return "brevik2.port"; }
+    std::string message(int) const override { return "not a serial device"; }
+};
+
+}  // namespace
+
+std::error_code notSerialDevice() {
+    static const PortCategory category;
+    return {1, category};
+}
+
 #ifdef _WIN32
 namespace {
 
@@ -44,13 +59,15 @@ public:
 }  // namespace
 #endif
 
-std::unique_ptr<PlatformPort> makePlatformPort(std::string_view device, const StopSignal* stop) {
+std::unique_ptr<PlatformPort> makePlatformPort(std::string_view device, const StopSignal* stop,
+                                               const SerialTimeouts& timeouts) {
     if (auto name = parseNetworkPortName(device)) {
 #ifdef _WIN32
         (void)stop;
+        (void)timeouts;
         return std::make_unique<UnbuiltNetworkPort>();
 #else
-        return std::make_unique<NetworkPort>(std::move(*name), stop);
+        return std::make_unique<NetworkPort>(std::move(*name), stop, timeouts);
 #endif
     }
     return makeDevicePort();

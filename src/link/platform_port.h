@@ -42,13 +42,24 @@ public:
                                 const StopSignal* stop) = 0;
     // Writes all bytes; never times out, but gives up when the stop signal is raised.
     virtual std::error_code write(const char* data, std::size_t count, const StopSignal* stop) = 0;
+    // Throws away what has been received and not read yet and, with output, what was written and
+    // has not gone out yet. How many received bytes went, where the system tells.
+    virtual std::size_t discard(bool output) {
+        (void)output;
+        return 0;
+    }
 };
+
+// Why a name that opened was refused as a port: it is not a terminal device (a regular file, a
+// FIFO, a directory, /dev/null).
+std::error_code notSerialDevice();
 
 // The port for a ComPort value already resolved to a device name: a network port for
 // "tcp://HOST:PORT" and "rfc2217://HOST:PORT", whose connection set-up the stop signal can end,
 // and the platform's local device otherwise.
 std::unique_ptr<PlatformPort> makePlatformPort(std::string_view device,
-                                               const StopSignal* stop = nullptr);
+                                               const StopSignal* stop = nullptr,
+                                               const SerialTimeouts& timeouts = {});
 
 // The local device port of this platform (serial_port_posix.cpp, serial_port_win32.cpp).
 std::unique_ptr<PlatformPort> makeDevicePort();

@@ -39,7 +39,12 @@ void SerialPort::open() {
     const std::string stored =
         trimSettingsValue(m_settings.readString(keys::kComPort.name, keys::kComPort.fallback, 255));
     m_deviceName = resolvePortName(stored, m_settings.path().parent_path());
-    m_platform = makePlatformPort(m_deviceName, m_stop);
+    // The same port again keeps its object: a network port remembers how its last connections
+    // went, to wait before trying again.
+    if (!m_platform || m_platformName != m_deviceName) {
+        m_platform = makePlatformPort(m_deviceName, m_stop, m_timeouts);
+        m_platformName = m_deviceName;
+    }
     m_openError = m_platform->open(m_deviceName);
     if (m_openError) {
         traceNote("open failed: " + m_deviceName + ": " + m_openError.message());
@@ -147,6 +152,12 @@ void SerialPort::reset() {
                 break;
             }
         }
+        // Requests still on their way out would be answered after the reopen, as if the
+        // answers were to the requests of then.
+        const std::size_t dropped = m_platform->discard(true);
+        if (dropped > 0) {
+            traceNote("reset: " + std::to_string(dropped) + " bytes discarded");
+        }
     }
     close();
     open();
@@ -176,6 +187,16 @@ bool SerialPort::read(std::size_t count, char* buffer, std::size_t* received) {
         *received = got;
     }
     return got == count;
+}
+
+void SerialPort::discardInput() {
+    if (!m_open) {
+        return;
+    }
+    const std::size_t dropped = m_platform->discard(false);
+    if (dropped > 0) {
+        traceNote("discarded " + std::to_string(dropped) + " stale bytes");
+    }
 }
 
 bool SerialPort::write(const char* data, std::size_t count) {

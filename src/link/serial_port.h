@@ -43,6 +43,9 @@ public:
     bool read(std::size_t count, char* buffer, std::size_t* received = nullptr);
     // True only when all bytes were written; a failure resets the port.
     bool write(const char* data, std::size_t count);
+    // Throws away what the line has received and not been read: before a request, whatever is
+    // waiting belongs to an earlier one.
+    void discardInput();
 
     bool isOpen() const { return m_open; }
     bool isConfigured() const { return m_configured; }
@@ -63,6 +66,7 @@ private:
     // Unset until a stored Parity has been recognised once.
     std::optional<Parity> m_parity;
     std::string m_deviceName;
+    std::string m_platformName;  // the device m_platform was made for
     std::error_code m_openError;
     bool m_open = false;
     bool m_configured = false;

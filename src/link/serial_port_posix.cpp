@@ -2,9 +2,14 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/sysmacros.h>
+#endif
 
 #include <cerrno>
 #include <chrono>
@@ -29,20 +34,47 @@ std::error_code lastError() {
     return {errno, std::system_category()};
 }
 
+// A pseudo-terminal keeps TIOCEXCL after its holder was killed (the master side outlives it), so
+// the flag would lock every successor out; a real serial line clears it on its last close.
+bool isPseudoTerminal(const struct stat& st) {
+#ifdef __linux__
+    const unsigned m = major(st.st_rdev);
+    return m >= 136 && m <= 143;
+#else
+    (void)st;
+    return true;
+#endif
+}
+
 class PosixPort final : public PlatformPort {
 public:
     ~PosixPort() override { restoreAndClose(); }
 
     std::error_code open(const std::string& device) override {
+        // Non-blocking so that a FIFO or a modem line without carrier cannot hold the open.
         m_fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (m_fd < 0) {
-            return lastError();
+            return errno == EISDIR ? notSerialDevice() : lastError();
+        }
+        // Only a terminal device is a port: anything else (a file, /dev/null, a FIFO) would
+        // take the requests as writes over what it holds.
+        struct stat st {};
+        termios probe{};
+        if (fstat(m_fd, &st) != 0 || !S_ISCHR(st.st_mode) || tcgetattr(m_fd, &probe) != 0) {
+            closeFd();
+            return notSerialDevice();
+        }
+        // The claim on the port: a lock ends with the process however it ends.
+        if (flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+            const std::error_code error =
+                errno == EWOULDBLOCK ? std::make_error_code(std::errc::device_or_resource_busy)
+                                     : lastError();
+            closeFd();
+            return error;
         }
         // Blocking from here on: every wait goes through poll() with its deadline anyway.
         fcntl(m_fd, F_SETFL, fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
-        if (ioctl(m_fd, TIOCEXCL) != 0) {
-            traceNote(std::string("TIOCEXCL: ") + std::strerror(errno));
-        }
+        m_exclusive = !isPseudoTerminal(st) && ioctl(m_fd, TIOCEXCL) == 0;
         return {};
     }
 
@@ -110,9 +142,10 @@ public:
         }
         // Exclusive use ends with this handle; a device kept open elsewhere would refuse the
         // next open of a reset otherwise.
-        ioctl(m_fd, TIOCNXCL);
-        ::close(m_fd);
-        m_fd = -1;
+        if (m_exclusive) {
+            ioctl(m_fd, TIOCNXCL);
+        }
+        closeFd();
         m_savedValid = false;
         m_configured = false;
     }
@@ -194,8 +227,27 @@ public:
         return {};
     }
 
+    std::size_t discard(bool output) override {
+        if (m_fd < 0) {
+            return 0;
+        }
+        int waiting = 0;
+        if (ioctl(m_fd, FIONREAD, &waiting) != 0) {
+            waiting = 0;
+        }
+        tcflush(m_fd, output ? TCIOFLUSH : TCIFLUSH);
+        return waiting > 0 ? static_cast<std::size_t>(waiting) : 0;
+    }
+
 private:
+    void closeFd() {
+        ::close(m_fd);
+        m_fd = -1;
+        m_exclusive = false;
+    }
+
     int m_fd = -1;
+    bool m_exclusive = false;
     termios m_saved{};
     bool m_savedValid = false;
     bool m_configured = false;

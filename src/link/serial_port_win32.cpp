@@ -181,6 +181,17 @@ public:
         return {};
     }
 
+    std::size_t discard(bool output) override {
+        if (m_handle == INVALID_HANDLE_VALUE) {
+            return 0;
+        }
+        COMSTAT status{};
+        DWORD errors = 0;
+        const std::size_t waiting = ClearCommError(m_handle, &errors, &status) ? status.cbInQue : 0;
+        PurgeComm(m_handle, PURGE_RXCLEAR | (output ? PURGE_TXCLEAR : 0));
+        return waiting;
+    }
+
 private:
     static constexpr std::size_t kMaxChunk = 1u << 30;
     static constexpr DWORD kDriverGraceMs = 2000;

@@ -32,8 +32,10 @@ public:
     // connection_reset; the stop signal is operation_canceled.
     std::error_code receive(char* buffer, std::size_t capacity, std::size_t& received,
                             Clock::time_point deadline, const StopSignal* stop);
-    // Sends every byte; gives up only on an error or the stop signal.
-    std::error_code sendAll(const char* data, std::size_t count, const StopSignal* stop);
+    // Sends every byte before the deadline; timed_out when the server stops taking them,
+    // operation_canceled on the stop signal.
+    std::error_code sendAll(const char* data, std::size_t count, Clock::time_point deadline,
+                            const StopSignal* stop);
     void close();
     bool isOpen() const { return m_fd >= 0; }
 

@@ -115,10 +115,10 @@ std::error_code resolve(const std::string& host, const std::string& port,
 // Waits for the events on fd; operation_canceled when the stop signal came first, an empty
 // error and *ready false when the deadline passed.
 std::error_code waitFor(int fd, short events, Clock::time_point deadline, const StopSignal* stop,
-                        bool& ready, bool forever = false) {
+                        bool& ready) {
     for (;;) {
         pollfd fds[2] = {{fd, events, 0}, {stop ? stop->fd() : -1, POLLIN, 0}};
-        const int n = ::poll(fds, 2, forever ? -1 : millisecondsUntil(deadline));
+        const int n = ::poll(fds, 2, millisecondsUntil(deadline));
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -221,7 +221,8 @@ std::error_code SocketStream::receive(char* buffer, std::size_t capacity, std::s
     }
 }
 
-std::error_code SocketStream::sendAll(const char* data, std::size_t count, const StopSignal* stop) {
+std::error_code SocketStream::sendAll(const char* data, std::size_t count,
+                                      Clock::time_point deadline, const StopSignal* stop) {
     if (m_fd < 0) {
         return std::make_error_code(std::errc::not_connected);
     }
@@ -236,8 +237,11 @@ std::error_code SocketStream::sendAll(const char* data, std::size_t count, const
             return lastError();
         }
         bool ready = false;
-        if (const std::error_code error = waitFor(m_fd, POLLOUT, {}, stop, ready, true)) {
+        if (const std::error_code error = waitFor(m_fd, POLLOUT, deadline, stop, ready)) {
             return error;
+        }
+        if (!ready) {
+            return std::make_error_code(std::errc::timed_out);
         }
     }
     return {};

@@ -147,10 +147,19 @@ bool SimServer::setFault(const std::string& name, int every) {
     return true;
 }
 
+void SimServer::setStalled(bool stalled) {
+    m_stalled.store(stalled, std::memory_order_release);
+    m_wake.raise();
+}
+
 // ---- the server's thread
 
 void SimServer::run() {
     while (!m_stopRequested.load(std::memory_order_acquire)) {
+        if (m_stalled.load(std::memory_order_acquire)) {
+            waitForWake(kIdlePollMs);
+            continue;
+        }
         const Steady::time_point now = Steady::now();
         if (!m_pty.isOpen()) {
             bool stillVanishing;

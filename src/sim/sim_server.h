@@ -65,6 +65,11 @@ public:
     // False, and nothing changed, for an unknown name.
     bool setFault(const std::string& name, int every = 0);
 
+    // Holds the unit as a stopped process would be: it reads nothing and sends nothing until
+    // released, then answers everything that piled up meanwhile. Any thread, the reply script's
+    // too.
+    void setStalled(bool stalled);
+
     // What a test makes the unit send instead of its own reply: the bytes as given (whatever
     // the line settings), all at once or one every perByte, and then, when floodAfter, bytes
     // without end as fast as the host takes them.
@@ -121,6 +126,7 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_stopRequested{false};
     std::atomic<unsigned> m_hostDepartures{0};
+    std::atomic<bool> m_stalled{false};
     link::StopSignal m_wake;
 };
 

@@ -8,13 +8,17 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <thread>
 
 #include "engine/monitor_shared_state.h"
 #include "engine/monitor_thread.h"
+#include "engine/reply_frame.h"
 #include "engine/reply_parsing.h"
 #include "link/request_framing.h"
 #include "link/settings_file.h"
@@ -62,7 +66,7 @@ MonitorThread::Options options(bool instrumentTimeouts = false) {
 class HostileUnit : public ::testing::Test {
 protected:
     // The simulated unit on a pty, its replies as the script says.
-    void start(Script script, MonitorThread::Options o = options()) {
+    void start(Script script, MonitorThread::Options o = options(), int interval = 0) {
         sim::SimOptions unitOptions;
         unitOptions.linkPath = (folder / "com1").string();
         unit = std::make_unique<sim::SimServer>(unitOptions);
@@ -77,7 +81,7 @@ protected:
         settings.writeString("Parity", "n");
         settings.writeString("StopBits", "1");
         settings.writeString("MonitoringEnabled", "true");
-        shared.samplingInterval = 0;  // a poll on every online cycle
+        shared.samplingInterval = interval;  // 0: a poll on every online cycle
         monitor = std::make_unique<MonitorThread>(settings, shared, reporter, std::move(o));
         monitor->start();
     }
@@ -160,24 +164,46 @@ const char* codeOf(Exchange exchange) {
     return "";
 }
 
+ReplyFrame frameOf(Exchange exchange) {
+    switch (exchange) {
+        case Exchange::kVariables:
+            return ReplyFrame::Variables;
+        case Exchange::kConstants:
+            return ReplyFrame::Constants;
+        case Exchange::kNvram:
+            return ReplyFrame::Nvram;
+        case Exchange::kCounters:
+            return ReplyFrame::Counters;
+        default:
+            return ReplyFrame::Text;
+    }
+}
+
 // What the host reads of the reply: the fixed length of a status reply, or up to the ETX within
-// 256 bytes; nothing when the read fails (the poll then fails before converting).
+// 256 bytes; nothing when the read fails or what came cannot be the request's reply (the poll
+// then fails before converting).
 std::optional<std::string> hostRead(Exchange exchange, const std::string& bytes) {
     const std::size_t fixed = exchange == Exchange::kVariables   ? kVariablesReplyLength
                               : exchange == Exchange::kConstants ? kConstantsReplyLength
                               : exchange == Exchange::kNvram     ? kNvramReplyLength
                                                                  : 0;
+    std::string read;
     if (fixed != 0) {
         if (bytes.size() < fixed && exchange != Exchange::kNvram) {
             return std::nullopt;
         }
-        return bytes.substr(0, fixed);
+        read = bytes.substr(0, fixed);
+    } else {
+        const auto etx = bytes.find(link::kEtx);
+        if (etx == std::string::npos || etx >= 256) {
+            return std::nullopt;
+        }
+        read = bytes.substr(0, etx + 1);
     }
-    const auto etx = bytes.find(link::kEtx);
-    if (etx == std::string::npos || etx >= 256) {
+    if (!fitsReplyFrame(frameOf(exchange), read)) {
         return std::nullopt;
     }
-    return bytes.substr(0, etx + 1);
+    return read;
 }
 
 std::vector<HostileReply> hostileReplies() {
@@ -206,6 +232,40 @@ std::vector<HostileReply> hostileReplies() {
 
 void PrintTo(const HostileReply& reply, std::ostream* out) {
     *out << codeOf(reply.exchange) << ' ' << reply.name;
+}
+
+// The unit's own replies fit their own request's frame; a status or memory reply fits no other
+// request's, nor does a read that took the end of one reply and the start of the next. (The
+// short text replies may fit each other's frame: their conversions tell them apart.)
+TEST(ReplyFrames, AReplyFitsOnlyTheRequestItAnswers) {
+    sim::SimulatedUnit healthy(401, 1010, link::LineSettings{});
+    const Exchange all[] = {Exchange::kVariables, Exchange::kConstants, Exchange::kNvram,
+                            Exchange::kDateTime,  Exchange::kVersion,   Exchange::kCounters};
+    auto isText = [](Exchange e) {
+        return frameOf(e) == ReplyFrame::Text || e == Exchange::kCounters;
+    };
+    std::string stream;
+    for (Exchange replied : all) {
+        const std::string reply = *healthy.handle(codeOf(replied), "");
+        stream += reply;
+        for (Exchange asked : all) {
+            EXPECT_EQ(fitsReplyFrame(frameOf(asked), reply),
+                      asked == replied || (isText(asked) && isText(replied)))
+                << codeOf(replied) << " read as the reply to " << codeOf(asked);
+        }
+    }
+    // Every cut of the replies in a row at the fixed lengths that does not start a reply.
+    for (std::size_t at = 1; at + kVariablesReplyLength <= stream.size(); ++at) {
+        if (stream[at] == link::kStx) {
+            continue;
+        }
+        EXPECT_FALSE(
+            fitsReplyFrame(ReplyFrame::Variables, stream.substr(at, kVariablesReplyLength)));
+        EXPECT_FALSE(
+            fitsReplyFrame(ReplyFrame::Constants, stream.substr(at, kConstantsReplyLength)));
+        EXPECT_FALSE(fitsReplyFrame(ReplyFrame::Nvram, stream.substr(at, kNvramReplyLength)));
+    }
+    EXPECT_FALSE(fitsReplyFrame(ReplyFrame::EventLog, std::string("\x02\r\n", 3)));
 }
 
 class HostileReplyChangesRecords : public HostileUnit,
@@ -416,9 +476,98 @@ TEST_F(HostileUnit, AStopEndsAReadUntilETXOfADripAtOnce) {
     ASSERT_EQ(shared.slot.fill("A14", "", 32000, kStatusCommandAnswered),
               link::PendingRequestSlot::FillResult::Accepted);
     ASSERT_TRUE(waitFor([&] { return flag.load(); }, 10s));
-    std::this_thread::sleep_for(1500ms);
-    EXPECT_TRUE(shared.slot.isPending());  // still reading
+    // Still reading well past the read's total time-out (1000 ms + 10 ms a byte).
+    EXPECT_FALSE(waitFor([&] { return !shared.slot.isPending(); }, 1500ms));
     EXPECT_LT(stopMonitor(), 1000ms);
+}
+
+// ---- a unit that stalls in the middle of a poll and then answers everything that piled up
+
+// The fields of each data line by the header's names.
+std::vector<std::map<std::string, std::string>> dataLines(const std::string& content) {
+    auto split = [](const std::string& line) {
+        std::vector<std::string> fields;
+        std::stringstream in(line);
+        for (std::string field; std::getline(in, field, ',');) {
+            const auto first = field.find_first_not_of(' ');
+            fields.push_back(first == std::string::npos ? "" : field.substr(first));
+        }
+        return fields;
+    };
+    std::vector<std::map<std::string, std::string>> rows;
+    std::stringstream in(content);
+    std::vector<std::string> names;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        const std::vector<std::string> fields = split(line);
+        if (names.empty()) {
+            names = fields;
+            continue;
+        }
+        std::map<std::string, std::string> row;
+        for (std::size_t i = 0; i < fields.size() && i < names.size(); ++i) {
+            row[names[i]] = fields[i];
+        }
+        row["#fields"] = std::to_string(fields.size());
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+// Two stalls, each begun just after the unit heard a poll's "D*1": on resuming it answers every
+// request the host sent meanwhile, its late "D*1" reply first.
+// No record, line or message may carry another request's reply.
+TEST_F(HostileUnit, AfterAStallLateRepliesNeverBecomeRecords) {
+    settings.writeString("RecordDataFile", "true");
+    settings.writeString("OnlineDatafileDirectory", folder.path().string());
+    settings.writeString("TelemetryFilenameTemplate", "Unit%ld_Data.txt");
+    start(
+        [this](const std::string& code, const std::string&, int) -> std::optional<Answer> {
+            if (code == "D*1" && flag.exchange(false)) {
+                unit->setStalled(true);
+            }
+            return std::nullopt;
+        },
+        options(), 1);
+    // A short and a long stall: 6 and 20 failed contact attempts, about 8 s and 26 s at the
+    // instrument's time-outs.
+    for (const std::size_t failures : {6u, 20u}) {
+        const std::size_t polls = countMessages(kStatusPollCompleted);
+        ASSERT_TRUE(reporter.waitForMessage(kStatusPollCompleted, 20s, nullptr, polls + 2));
+        const std::size_t before = reporter.countText("Unit Not Responding");
+        flag = true;
+        ASSERT_TRUE(waitFor(
+            [&] { return reporter.countText("Unit Not Responding") >= before + failures; }, 60s));
+        unit->setStalled(false);
+    }
+    const std::size_t polls = countMessages(kStatusPollCompleted);
+    ASSERT_TRUE(reporter.waitForMessage(kStatusPollCompleted, 30s, nullptr, polls + 3));
+    stopMonitor();
+
+    // What the panel is handed: the unit's ID or, before the first reply, nothing.
+    for (const StatusMessage& m : reporter.messages()) {
+        EXPECT_TRUE(m.records.variables.slot[0] == 1010u || m.records.variables.slot[0] == 0u)
+            << m.code << ": " << m.records.variables.slot[0];
+        EXPECT_TRUE(m.records.constants.slot[0] == 1010u || m.records.constants.slot[0] == 0u)
+            << m.code << ": " << m.records.constants.slot[0];
+        EXPECT_TRUE(m.records.constants.modelCode() == 401 || m.records.constants.modelCode() == 0)
+            << m.code << ": " << m.records.constants.modelCode();
+    }
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+        files += entry.path().filename().string().ends_with("_Data.txt") ? 1 : 0;
+    }
+    EXPECT_EQ(files, 1u);
+    const auto rows = dataLines(testing::readWholeFile(folder / "Unit1010_Data.txt"));
+    EXPECT_GE(rows.size(), 7u);
+    for (const auto& row : rows) {
+        EXPECT_EQ(row.at("#fields"), "51");
+        EXPECT_EQ(row.at("ID"), "1010");
+        EXPECT_EQ(row.at("MODE"), "R+Z");
+        EXPECT_EQ(row.at("ALARM"), "0");
+    }
 }
 
 // ---- a flood that never stops

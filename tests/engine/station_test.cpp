@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <future>
+#include <optional>
 #include <thread>
 
+#include "link/platform_port.h"
 #include "support/http_client.h"
 #include "support/sim_station.h"
 
@@ -170,23 +172,31 @@ TEST(StationPort, AFailureIsReportedOncePerReasonUntilThePortOpens) {
 }
 
 TEST(PortFailureText, NamesTheDeviceTheReasonAndWhatHelps) {
+    const DeviceAccess dialout{"root", "dialout", 0660, false};
+    const DeviceAccess member{"root", "dialout", 0660, true};
+    const DeviceAccess terminal{"root", "tty", 0620, false};
     const struct {
-        std::errc error;
+        std::error_code error;
+        std::optional<DeviceAccess> access;
         const char* hint;
+        bool dialoutHint;
     } rows[] = {
-        {std::errc::permission_denied, "dialout group"},
-        {std::errc::no_such_file_or_directory, "plugged in"},
-        {std::errc::device_or_resource_busy, "another program"},
-        {std::errc::io_error, nullptr},
+        {std::make_error_code(std::errc::permission_denied), dialout, "root:dialout 0660", true},
+        {std::make_error_code(std::errc::permission_denied), member, "root:dialout 0660", false},
+        {std::make_error_code(std::errc::permission_denied), terminal, "root:tty 0620", false},
+        {std::make_error_code(std::errc::no_such_file_or_directory), {}, "plugged in", false},
+        {std::make_error_code(std::errc::device_or_resource_busy), {}, "another program", false},
+        {link::notSerialDevice(), {}, "/dev/ttyS0 is not a serial device", false},
+        {std::make_error_code(std::errc::io_error), {}, nullptr, false},
     };
     for (const auto& row : rows) {
-        const auto error = std::make_error_code(row.error);
-        const std::string text = describePortFailure({"/dev/ttyS0", error});
-        EXPECT_TRUE(text.starts_with("cannot open /dev/ttyS0: " + error.message())) << text;
+        const std::string text = describePortFailure({"/dev/ttyS0", row.error}, row.access);
+        EXPECT_TRUE(text.starts_with("cannot open /dev/ttyS0: ")) << text;
         EXPECT_EQ(text.find(';') != std::string::npos, row.hint != nullptr) << text;
         if (row.hint != nullptr) {
             EXPECT_NE(text.find(row.hint), std::string::npos) << text;
         }
+        EXPECT_EQ(text.find("usermod -aG dialout") != std::string::npos, row.dialoutHint) << text;
     }
 }
 

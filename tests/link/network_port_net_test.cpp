@@ -8,6 +8,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -191,10 +192,7 @@ TEST(NetworkPortConnect, TheStopSignalEndsAConnectUnderWay) {
     StopSignal stop;
     NetworkPort port({NetworkPortName::Kind::Rfc2217, "127.0.0.1", std::to_string(hole.port())},
                      &stop);
-    std::thread stopper([&stop] {
-        std::this_thread::sleep_for(100ms);
-        stop.raise();
-    });
+    std::thread stopper = testing::raiseWhenPolling(stop);
     const auto start = Clock::now();
     const std::error_code error = port.open("");
     const auto took = Clock::now() - start;
@@ -207,6 +205,126 @@ TEST(NetworkPortConnect, TheStopSignalEndsAConnectUnderWay) {
     const auto again = Clock::now();
     EXPECT_EQ(port.open(""), std::errc::timed_out);
     EXPECT_LT(Clock::now() - again, NetworkPort::kConnectLimit + 1000ms);
+}
+
+// A server on 127.0.0.1 that takes every connection and then does one hostile thing with it.
+class HostileServer {
+public:
+    enum class Behaviour { CloseAtOnce, NeverRead, NegotiationStorm };
+
+    explicit HostileServer(Behaviour behaviour) : m_behaviour(behaviour) {
+        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(m_listener, 8);
+        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = std::to_string(ntohs(address.sin_port));
+        m_thread = std::thread([this] { run(); });
+    }
+    ~HostileServer() {
+        m_stop.raise();
+        m_thread.join();
+        ::close(m_listener);
+    }
+    const std::string& port() const { return m_port; }
+    int accepted() const { return m_accepted; }
+
+private:
+    void run() {
+        // IAC DO TERMINAL-TYPE, which the client refuses every time it comes.
+        const std::string storm = [] {
+            std::string s;
+            for (int i = 0; i < 1024; ++i) {
+                s += "\xff\xfd\x18";
+            }
+            return s;
+        }();
+        int client = -1;
+        while (!m_stop.isRaised()) {
+            pollfd fds[3] = {{m_listener, POLLIN, 0},
+                             {m_stop.fd(), POLLIN, 0},
+                             {client, static_cast<short>(POLLOUT), 0}};
+            const bool storming = m_behaviour == Behaviour::NegotiationStorm && client >= 0;
+            if (::poll(fds, storming ? 3 : 2, 1000) <= 0) {
+                continue;
+            }
+            if ((fds[0].revents & POLLIN) != 0) {
+                const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_NONBLOCK);
+                if (fd >= 0) {
+                    ++m_accepted;
+                    ::close(client);
+                    client = fd;
+                    if (m_behaviour == Behaviour::CloseAtOnce) {
+                        ::close(client);
+                        client = -1;
+                    }
+                }
+            }
+            if (storming && (fds[2].revents & POLLOUT) != 0 &&
+                ::send(client, storm.data(), storm.size(), MSG_NOSIGNAL) < 0 && errno == EPIPE) {
+                ::close(client);
+                client = -1;
+            }
+        }
+        ::close(client);
+    }
+
+    const Behaviour m_behaviour;
+    int m_listener = -1;
+    std::string m_port;
+    std::atomic<int> m_accepted{0};
+    StopSignal m_stop;
+    std::thread m_thread;
+};
+
+// Writes to a server that takes nothing end by their deadline, the read time-out of as many
+// bytes, as a failed write.
+TEST(NetworkPortHostile, AWriteToAServerThatNeverReadsEndsByItsDeadline) {
+    HostileServer server(HostileServer::Behaviour::NeverRead);
+    constexpr SerialTimeouts kNoMultiplier{50, 0, 300, 4096, 300};
+    NetworkPort port({NetworkPortName::Kind::RawTcp, "127.0.0.1", server.port()}, nullptr,
+                     kNoMultiplier);
+    ASSERT_FALSE(port.open(""));
+    const std::string block(64 * 1024, 'x');
+    std::error_code error;
+    Clock::duration took{};
+    for (int i = 0; i < 2000 && !error; ++i) {  // far more than the socket buffers hold
+        const auto start = Clock::now();
+        error = port.write(block.data(), block.size(), nullptr);
+        took = Clock::now() - start;
+    }
+    EXPECT_EQ(error, std::errc::timed_out) << error.message();
+    EXPECT_LT(took, 300ms + 1000ms);
+}
+
+// A server that sends nothing but negotiation is dropped after a bounded amount of it, long
+// before the connection's own limit.
+TEST(NetworkPortHostile, ANegotiationStormEndsTheOpen) {
+    HostileServer server(HostileServer::Behaviour::NegotiationStorm);
+    NetworkPort port({NetworkPortName::Kind::Rfc2217, "127.0.0.1", server.port()}, nullptr);
+    const auto start = Clock::now();
+    EXPECT_EQ(port.open(""), std::errc::protocol_error);
+    EXPECT_LT(Clock::now() - start, NetworkPort::kConnectLimit);
+}
+
+// A server that closes every connection at once is connected to again later and later.
+TEST(NetworkPortHostile, ConnectionsThatEndAtOnceAreRetriedLaterAndLater) {
+    HostileServer server(HostileServer::Behaviour::CloseAtOnce);
+    NetworkPort port({NetworkPortName::Kind::RawTcp, "127.0.0.1", server.port()}, nullptr, kQuick);
+    const auto start = Clock::now();
+    char buffer[8];
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_FALSE(port.open(""));
+        EXPECT_EQ(port.read(buffer, 8, kQuick, nullptr).error, std::errc::connection_reset);
+    }
+    port.restoreAndClose();
+    EXPECT_EQ(port.failedConnections(), 5);
+    EXPECT_EQ(server.accepted(), 5);
+    // The waits before the second to the fifth connection: 100, 200, 400 and 800 ms.
+    EXPECT_GE(Clock::now() - start, 1500ms);
 }
 
 }  // namespace

@@ -3,11 +3,17 @@
 #include "link/serial_port.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <thread>
 
+#include "link/platform_port.h"
 #include "link/request_framing.h"
 #include "link/settings_file.h"
 #include "link/stop_signal.h"
@@ -72,6 +78,55 @@ TEST_F(SerialPortPty, MissingDeviceReportsAndRetriesOnUse) {
     EXPECT_FALSE(port.read(8, buffer));
     EXPECT_EQ(status.texts().front(), "Serial Port Reset");
     EXPECT_TRUE(status.saw("Com Port Failed to open"));
+}
+
+// What is not a terminal device is refused before anything is written to it.
+TEST_F(SerialPortPty, OnlyATerminalDeviceOpens) {
+    const std::string content = "[Brevik2]\nComPort=Com1\n";
+    testing::writeWholeFile(folder / "file", content);
+    ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
+    std::filesystem::create_directory(folder / "dir");
+    for (const std::string& name : {(folder / "file").string(), (folder / "fifo").string(),
+                                    std::string("/dev/null"), (folder / "dir").string()}) {
+        settings.writeString("ComPort", name);
+        SerialPort port(settings, status, kQuick);
+        EXPECT_FALSE(port.isOpen()) << name;
+        EXPECT_EQ(port.openError(), notSerialDevice()) << name;
+        EXPECT_FALSE(sendRequest(port, "D*1")) << name;
+    }
+    EXPECT_EQ(testing::readWholeFile(folder / "file"), content);
+}
+
+// The claim on the port holds while its holder lives and ends with it, however it ends.
+TEST_F(SerialPortPty, AKilledHolderLeavesThePortFree) {
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        testing::RecordingStatusOutput quiet;
+        SerialPort held(settings, quiet, kQuick);
+        const char opened = held.isOpen() ? '1' : '0';
+        (void)!write(ready[1], &opened, 1);
+        for (;;) {
+            pause();
+        }
+    }
+    close(ready[1]);
+    pollfd wait{ready[0], POLLIN, 0};
+    char opened = 0;
+    ASSERT_EQ(poll(&wait, 1, 5000), 1);
+    ASSERT_EQ(read(ready[0], &opened, 1), 1);
+    close(ready[0]);
+    EXPECT_EQ(opened, '1');
+    {
+        SerialPort second(settings, status, kQuick);
+        EXPECT_EQ(second.openError(), std::errc::device_or_resource_busy);
+    }
+    kill(child, SIGKILL);
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    SerialPort successor(settings, status, kQuick);
+    EXPECT_TRUE(successor.isOpen()) << successor.openError().message();
 }
 
 struct RepairCase {

@@ -8,7 +8,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <future>
-#include <thread>
 
 #include "link/platform_port.h"
 #include "link/port_name.h"
@@ -54,13 +53,15 @@ TEST_F(Win32PortOnSilentUnit, ReadEndsByTheDriverTimeoutsWithoutError) {
 
 TEST_F(Win32PortOnSilentUnit, StopSignalEndsAPendingReadAtOnceAndThePortStaysUsable) {
     char buffer[16];
+    std::promise<void> calling;
     auto reading = std::async(std::launch::async, [&] {
         const auto started = Clock::now();
+        calling.set_value();
         const PortReadResult result = port->read(buffer, 10, kLong, &stop);
         return std::make_pair(result, Clock::now() - started);
     });
-    // Give the read time to be pending in the driver; the raise must end it either way.
-    std::this_thread::sleep_for(200ms);
+    // Whether the read is pending in the driver yet or about to be, the raise must end it.
+    calling.get_future().wait();
     stop.raise();
     ASSERT_EQ(reading.wait_for(5s), std::future_status::ready) << "read outlived the stop signal";
     const auto [result, took] = reading.get();
