@@ -627,15 +627,15 @@ TEST_P(FloodingUnit, TheReadEndsTheThreadGoesOnAndAStopEndsIt) {
     } else {
         EXPECT_TRUE(reporter.waitForText("error", 15s));
     }
-    // The flood goes on; so does the thread, a cycle at a time, polling into it and then trying
-    // for contact.
+    // The flood goes on; so does the thread, a cycle at a time, polling into it, resetting the
+    // port and trying for contact again.
     shared.samplingInterval = 0;
     const std::size_t messages = reporter.messageCount();
-    const std::size_t notResponding = reporter.countText("Unit Not Responding");
+    const std::size_t resets = reporter.countText("Serial Port Reset");
     EXPECT_TRUE(waitFor(
         [&] {
             return reporter.messageCount() >= messages + 5 &&
-                   reporter.countText("Unit Not Responding") > notResponding;
+                   reporter.countText("Serial Port Reset") > resets;
         },
         15s));
     EXPECT_LT(stopMonitor(), 1000ms);
