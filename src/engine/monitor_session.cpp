@@ -154,6 +154,8 @@ void MonitorSession::runPendingRequest() {
     const link::PendingRequestSlot::Request& request = m_shared.slot.take();
     m_queries->reply().clear();
     bool received = false;
+    // What the line holds before the request cannot be its reply.
+    m_port->discardInput();
     if (link::sendRequest(*m_port, request.code, request.parameter)) {
         m_status.statusText("Cmd Sent OK");
         received = link::readUntil(*m_port, m_queries->reply(), link::kEtx, request.replyLimit);
