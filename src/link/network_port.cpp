@@ -60,8 +60,8 @@ std::error_code NetworkPort::open(const std::string&) {
         ++m_failedConnections;
         return error;
     }
-    m_connectedAt = Clock::now();
     m_dataArrived = false;
+    m_lostByServer = false;
     if (m_name.kind == NetworkPortName::Kind::RawTcp) {
         return {};
     }
@@ -139,9 +139,11 @@ std::error_code NetworkPort::configure(int baudRate, std::optional<Parity> parit
 // next client.
 void NetworkPort::restoreAndClose() {
     if (m_socket.isOpen()) {
-        if (m_dataArrived || Clock::now() - m_connectedAt >= kShortConnection) {
+        // Only a connection the server ended (or spoiled) without sending data failed; one this
+        // side closed after a silent read, as a scan's trials do, did not.
+        if (m_dataArrived) {
             m_failedConnections = 0;
-        } else {
+        } else if (m_lostByServer) {
             ++m_failedConnections;
         }
     }
@@ -166,6 +168,7 @@ std::error_code NetworkPort::pump(Clock::time_point deadline, const StopSignal* 
     char chunk[4096];
     std::size_t got = 0;
     if (std::error_code error = m_socket.receive(chunk, sizeof chunk, got, deadline, stop)) {
+        m_lostByServer = error != std::errc::operation_canceled;
         return error;
     }
     if (received != nullptr) {
@@ -182,6 +185,7 @@ std::error_code NetworkPort::pump(Clock::time_point deadline, const StopSignal* 
     m_dataArrived = m_dataArrived || !data.empty();
     if (!m_telnet->failure().empty()) {
         traceNote(m_telnet->failure());
+        m_lostByServer = true;
         return std::make_error_code(std::errc::protocol_error);
     }
     // What carried no data was negotiation, and answering it is work the server makes; past the
@@ -189,6 +193,7 @@ std::error_code NetworkPort::pump(Clock::time_point deadline, const StopSignal* 
     m_negotiationBytes += got > data.size() ? got - data.size() : 0;
     if (m_negotiationBytes > kNegotiationLimit) {
         traceNote("telnet: the server sends nothing but negotiation");
+        m_lostByServer = true;
         return std::make_error_code(std::errc::protocol_error);
     }
     return flush(Clock::now() + std::chrono::milliseconds(m_timeouts.readTotalConstantMs), stop);

@@ -18,7 +18,7 @@ class TelnetComPort;
 // some servers never send.
 //
 // Every write has a deadline too (a serial write has none, but a server that stops reading would
-// hold the thread for ever): the read time-out of as many bytes. Connections that end at once
+// hold the thread for ever): the read time-out of as many bytes. Connections the server ends
 // without bringing any data are tried again later and later, and a server that sends nothing but
 // Telnet negotiation has its connection dropped after a bounded amount of it.
 //
@@ -34,8 +34,6 @@ public:
     // failure in a row up to the limit.
     static constexpr std::chrono::milliseconds kRetryFirst{100};
     static constexpr std::chrono::milliseconds kRetryLimit{4000};
-    // A connection that brought no serial data and ended within this long failed.
-    static constexpr std::chrono::milliseconds kShortConnection{1000};
     // The most Telnet negotiation bytes one open, configure or read takes from the server.
     static constexpr std::size_t kNegotiationLimit = 16 * 1024;
 
@@ -71,8 +69,8 @@ private:
     SocketStream m_socket;
     std::unique_ptr<TelnetComPort> m_telnet;  // only for rfc2217://
     std::string m_inbound;
-    Clock::time_point m_connectedAt{};
     bool m_dataArrived = false;
+    bool m_lostByServer = false;  // the server closed it or broke the protocol
     int m_failedConnections = 0;
     std::size_t m_negotiationBytes = 0;  // since the open, configure or read began
 };
