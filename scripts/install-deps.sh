@@ -16,7 +16,8 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64  # the Windows build under Wine
   libsystemd-dev  # the service's READY and watchdog notifications
   scdoc man-db groff-base  # manual pages: rendered at build time, checked with man -l
-  systemd  # systemd-analyze verify on the service unit
+  systemd  # systemd-analyze verify and security on the service unit
+  systemd-container  # systemd-nspawn: the service under a real systemd (scripts/systemd-check.sh)
   dpkg-dev fakeroot lintian debootstrap  # the Debian package and its check in a fresh root
 )
 

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # The package on a fresh machine: builds and lints the Debian package, makes a fresh bookworm
-# root (debootstrap --variant=minbase, from the package source this machine uses), installs the
-# package there with apt-get so that every dependency comes as it would for a user, runs
-# brevik2-sim and brevik2-monitor --polls 2 as the service's user, checks the data file, purges
-# the package and checks that nothing of it is left but the data. Runs as root, without stdin;
-# everything stays in the build folder and every mount is undone, also on failure.
+# root (debootstrap --variant=minbase from the package source this machine uses, as
+# scripts/package-root.sh does it), installs the package there with apt-get so that every
+# dependency comes as it would for a user, runs brevik2-sim and brevik2-monitor --polls 2 as the
+# service's user, checks the data file, purges the package and checks that nothing of it is left
+# but the data. Runs as root, without stdin; everything stays in the build folder and every mount
+# is undone, also on failure.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BREVIK2_BUILD_DIR:-$root/build}"
 [ "$(id -u)" -eq 0 ] || { echo "package-check: needs root (debootstrap, chroot, mounts)" >&2; exit 1; }
 export DEBIAN_FRONTEND=noninteractive LC_ALL=C.UTF-8
+source "$root/scripts/package-root.sh"
 started=$SECONDS
 
 deb="$("$root/scripts/package.sh" | tail -n 1)"
@@ -34,21 +36,13 @@ trap 'exit 1' INT TERM
 in_root() { chroot "$target" "$@" </dev/null; }
 fail() { echo "package-check: $*" >&2; exit 1; }
 
-# The package source of this machine, by the codename of its suites.
-sources() { apt-get indextargets --format '$(REPO_URI) $(CODENAME)' 'Identifier: Packages' 'Component: main' | sort -u; }
-[ -n "$(sources)" ] || apt-get update -qq
-mirror="$(sources | awk '$2 == "bookworm" { print $1; exit }')"
-[ -n "$mirror" ] || fail "no bookworm package source on this machine"
-
 echo "== fresh bookworm root"
-rm -rf "$target"
 mkdir -p "$work"
-debootstrap --variant=minbase bookworm "$target" "$mirror" >"$work/debootstrap.log" 2>&1 ||
-  { tail -n 20 "$work/debootstrap.log" >&2; fail "debootstrap failed"; }
-sources | awk '$2 ~ /^bookworm/ { print "deb " $1 " " $2 " main" }' >"$target/etc/apt/sources.list"
+make_bookworm_root "$target" "$build/debian-cache" "$work/debootstrap.log" || fail "no root"
 mount -t proc proc "$target/proc" && mounts+=("$target/proc")
 mount -t devpts -o newinstance,ptmxmode=0666,mode=0620 devpts "$target/dev/pts" && mounts+=("$target/dev/pts")
 mount --bind "$target/dev/pts/ptmx" "$target/dev/ptmx" && mounts+=("$target/dev/ptmx")
+mount --bind "$build/debian-cache" "$target/var/cache/apt/archives" && mounts+=("$target/var/cache/apt/archives")
 
 echo "== apt-get install ./$(basename "$deb")"
 cp "$deb" "$target/tmp/"

@@ -20,6 +20,9 @@ BREVIK2_BUILD_DIR="$build" "$root/scripts/windows-check.sh"
 echo "== the Debian package, installed, run and purged in a fresh bookworm root"
 BREVIK2_BUILD_DIR="$build" "$root/scripts/package-check.sh"
 
+echo "== the service under a real systemd: started, watchdog, upgrade, purge in a booted container"
+BREVIK2_BUILD_DIR="$build" "$root/scripts/systemd-check.sh"
+
 echo "== sanitizers: AddressSanitizer + UndefinedBehaviorSanitizer, ThreadSanitizer"
 "$root/scripts/sanitize.sh"
 
