@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
     brevik2::engine::MonitorThread::Options engineOptions;
     engineOptions.onCycle = [&notifier] { notifier.cycle(); };
     ConsoleMonitor monitor(*options, std::cout, std::cerr, std::move(engineOptions));
+    monitor.onServiceStatus([&notifier](const std::string& text) { notifier.status(text); });
     const int status = monitor.run(g_interrupted);
     notifier.stopping();
 #if defined(SIGPIPE)

@@ -108,6 +108,10 @@ int ConsoleMonitor::run(const std::atomic<bool>& interrupted) {
 
     const auto textSubscription = station.onStatusText([&](std::string_view text) {
         requestSent = requestSent || (awaiting && text == "Cmd Sent OK");
+        if (m_serviceStatus) {
+            const auto& failure = station.portFailure();
+            m_serviceStatus(failure ? engine::describePortFailure(*failure) : std::string(text));
+        }
         // The online text comes every cycle; print it only when it says something new.
         if (text.starts_with(kOnlinePrefix) && text == lastPrinted) {
             return;

@@ -2,7 +2,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <iosfwd>
+#include <string>
 
 #include "console/console_options.h"
 #include "console/repeat_filter.h"
@@ -39,6 +41,12 @@ public:
                    engine::MonitorThread::Options engineOptions = {},
                    std::chrono::milliseconds repeatWindow = RepeatFilter::kWindow);
 
+    // Called on run()'s thread with what the station is doing: each status text, or while the
+    // port will not open the reason (for the service manager's status line).
+    void onServiceStatus(std::function<void(const std::string&)> report) {
+        m_serviceStatus = std::move(report);
+    }
+
     // Runs until a stop condition or until interrupted becomes true; returns the exit status.
     int run(const std::atomic<bool>& interrupted);
 
@@ -60,6 +68,7 @@ private:
     std::chrono::milliseconds m_repeatWindow;
     bool m_outputClosed = false;
     bool m_outputBlocked = false;
+    std::function<void(const std::string&)> m_serviceStatus;
 };
 
 }  // namespace brevik2::console

@@ -19,6 +19,20 @@ void ServiceNotifier::cycle() {
     }
 }
 
+void ServiceNotifier::status(std::string_view text) {
+    std::string line(text);
+    for (char& c : line) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+            c = ' ';
+        }
+    }
+    if (line == m_lastStatus) {
+        return;
+    }
+    m_lastStatus = line;
+    notifyServiceManager("STATUS=" + line);
+}
+
 void ServiceNotifier::stopping() {
     notifyServiceManager("STOPPING=1");
 }

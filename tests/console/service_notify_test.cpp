@@ -16,6 +16,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "support/child_process.h"
 #include "support/temp_folder.h"
@@ -86,6 +87,23 @@ public:
         }
     }
 
+    // The next status line within the bound that holds the text; other notifications are
+    // skipped.
+    std::optional<std::string> nextStatus(std::string_view holding, milliseconds bound) {
+        const auto deadline = std::chrono::steady_clock::now() + bound;
+        for (;;) {
+            const auto left = std::chrono::duration_cast<milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            auto n = next(std::max(left, 0ms));
+            if (!n) {
+                return std::nullopt;
+            }
+            if (n->text.starts_with("STATUS=") && n->text.find(holding) != std::string::npos) {
+                return n->text;
+            }
+        }
+    }
+
 private:
     int m_fd = -1;
     bool m_bound = false;
@@ -113,7 +131,10 @@ TEST(ServiceNotify, ReadyThenPingsAtHalfTheIntervalNoneWhileTheThreadIsBlockedSt
         {"NOTIFY_SOCKET=" + socketPath,
          "WATCHDOG_USEC=" + std::to_string(kWatchdog.count() * 1000)});
 
-    const auto ready = notify.next(10s);  // contact within the instrument's time-outs
+    auto ready = notify.next(10s);  // contact within the instrument's time-outs
+    while (ready && ready->text.starts_with("STATUS=")) {
+        ready = notify.next(10s);
+    }
     ASSERT_TRUE(ready);
     EXPECT_NE(ready->text.find("READY=1"), std::string::npos) << ready->text;
 
@@ -151,6 +172,44 @@ TEST(ServiceNotify, ReadyThenPingsAtHalfTheIntervalNoneWhileTheThreadIsBlockedSt
     }
     EXPECT_TRUE(stopping);
     ::close(line);
+    ::kill(sim.pid(), SIGTERM);
+    EXPECT_EQ(sim.waitExit(10s), 0);
+}
+
+TEST(ServiceNotify, StatusGivesWhyThePortWillNotOpenThenTheOnlineText) {
+    testing::TempFolder folder;
+    const std::string socketPath = (folder / "notify").string();
+    NotifySocket notify(socketPath);
+    ASSERT_TRUE(notify.bound());
+    const std::string device = (folder / "com1").string();
+    testing::writeWholeFile(folder / "Brevik2.ini", "[Brevik2]\nComPort=" + device +
+                                                        "\nMonitoringEnabled=true\n"
+                                                        "SamplingInterval=1\n");
+    testing::ChildProcess monitor(
+        {BREVIK2_MONITOR_PROGRAM, "--settings", (folder / "Brevik2.ini").string()},
+        {"NOTIFY_SOCKET=" + socketPath});
+
+    const auto failure = notify.nextStatus("cannot open " + device, 10s);
+    ASSERT_TRUE(failure) << "no status naming the port";
+    EXPECT_NE(failure->find("No such file or directory"), std::string::npos) << *failure;
+
+    // The unit appears: the status follows it through two polls (one a second), and no line
+    // is sent twice in a row although the online text comes every cycle.
+    testing::ChildProcess sim({BREVIK2_SIM_PROGRAM, "--link", device});
+    ASSERT_TRUE(sim.readLine(10s));
+    auto last = notify.nextStatus("Unit online", 20s);
+    ASSERT_TRUE(last) << "no online status";
+    EXPECT_NE(last->find("Status = "), std::string::npos) << *last;
+    for (int polls = 0; polls < 2;) {
+        const auto n = notify.nextStatus("", 10s);
+        ASSERT_TRUE(n) << "no status after " << *last;
+        EXPECT_NE(*n, *last) << "sent twice in a row";
+        polls += *n == "STATUS=Polling";
+        last = n;
+    }
+
+    ::kill(monitor.pid(), SIGTERM);
+    EXPECT_EQ(monitor.waitExit(10s), 0);
     ::kill(sim.pid(), SIGTERM);
     EXPECT_EQ(sim.waitExit(10s), 0);
 }
