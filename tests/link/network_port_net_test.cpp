@@ -155,18 +155,25 @@ TEST_P(NetworkPortNet, TheStopSignalEndsABlockingRead) {
 INSTANTIATE_TEST_SUITE_P(RawAndTelnet, NetworkPortNet, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Rfc2217" : "RawTcp"; });
 
+// A socket listening on a free port of 127.0.0.1; address is where it listens.
+int listenOnLoopback(int backlog, int socketFlags, sockaddr_in& address) {
+    const int listener = ::socket(AF_INET, SOCK_STREAM | socketFlags, 0);
+    address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(listener, backlog);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    return listener;
+}
+
 // A listener whose backlog is full: the next connect to it hangs until its time-out.
 class BlackHoleListener {
 public:
     BlackHoleListener() {
-        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(m_listener, 0);
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
+        m_listener = listenOnLoopback(0, 0, address);
         m_port = ntohs(address.sin_port);
         for (int& filler : m_fillers) {
             filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
@@ -213,14 +220,8 @@ public:
     enum class Behaviour { CloseAtOnce, NeverRead, NegotiationStorm };
 
     explicit HostileServer(Behaviour behaviour) : m_behaviour(behaviour) {
-        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
         sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(m_listener, 8);
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
+        m_listener = listenOnLoopback(8, SOCK_NONBLOCK, address);
         m_port = std::to_string(ntohs(address.sin_port));
         m_thread = std::thread([this] { run(); });
     }
