@@ -3,6 +3,7 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "link/read_deadline.h"
@@ -39,15 +40,15 @@ std::error_code NetworkPort::waitBeforeRetry() {
         std::min<std::chrono::milliseconds>(kRetryFirst * (1LL << doublings), kRetryLimit);
     pollfd fd{m_stop ? m_stop->fd() : -1, POLLIN, 0};
     const auto until = Clock::now() + wait;
-    for (;;) {
-        const int n = ::poll(&fd, 1, millisecondsUntil(until));
-        if (n > 0) {
+    // poll() counts whole milliseconds: round up, and wait again if it woke a little early, so
+    // the wait is never shorter than it says.
+    for (auto now = Clock::now(); now < until; now = Clock::now()) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - now);
+        if (::poll(&fd, 1, static_cast<int>(left.count())) > 0) {
             return std::make_error_code(std::errc::operation_canceled);
         }
-        if (n == 0 || Clock::now() >= until) {
-            return {};
-        }
     }
+    return {};
 }
 
 std::error_code NetworkPort::open(const std::string&) {
