@@ -632,12 +632,15 @@ TEST_P(FloodingUnit, TheReadEndsTheThreadGoesOnAndAStopEndsIt) {
     shared.samplingInterval = 0;
     const std::size_t messages = reporter.messageCount();
     const std::size_t resets = reporter.countText("Serial Port Reset");
+    // A cycle into the flood takes at most a reset's drain (2 s) and the reads of a contact test
+    // and a poll at these time-outs (under 6 s together): five of them, 40 s, and room for a
+    // loaded machine.
     EXPECT_TRUE(waitFor(
         [&] {
             return reporter.messageCount() >= messages + 5 &&
                    reporter.countText("Serial Port Reset") > resets;
         },
-        15s));
+        60s));
     EXPECT_LT(stopMonitor(), 1000ms);
     for (const StatusMessage& m : reporter.messages()) {
         EXPECT_LE(m.reply.size(), 32000u);
