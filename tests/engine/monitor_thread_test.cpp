@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -283,16 +284,20 @@ TEST_F(MonitorAgainstSim, TestModeLinesAndTheirEnd) {
 TEST_F(MonitorAgainstSim, NothingIsReportedOnceShuttingDown) {
     ASSERT_TRUE(startUnit());
     writeSettings(true, 3600);
-    std::mutex mutex;
-    std::condition_variable cycled;
-    int cycles = 0;
+    // Shared with the thread, which the fixture stops only after this body has returned.
+    struct Cycles {
+        std::mutex mutex;
+        std::condition_variable cycled;
+        int count = 0;
+    };
+    auto cycles = std::make_shared<Cycles>();
     MonitorThread::Options options = quickOptions();
-    options.onCycle = [&] {
+    options.onCycle = [cycles] {
         {
-            std::lock_guard lock(mutex);
-            ++cycles;
+            std::lock_guard lock(cycles->mutex);
+            ++cycles->count;
         }
-        cycled.notify_all();
+        cycles->cycled.notify_all();
     };
     startMonitor(options);
     ASSERT_TRUE(reporter.waitForMessage(kStatusUnitOnline, 10s));
@@ -302,9 +307,9 @@ TEST_F(MonitorAgainstSim, NothingIsReportedOnceShuttingDown) {
     // Four whole cycles, each of which would report without the gate; a cycle under way when
     // the flag was set may still finish its one report. A cycle takes 200 ms and the online
     // text; the bound is only for a thread that stopped cycling.
-    std::unique_lock lock(mutex);
-    const int seen = cycles;
-    ASSERT_TRUE(cycled.wait_for(lock, 10s, [&] { return cycles >= seen + 5; }));
+    std::unique_lock lock(cycles->mutex);
+    const int seen = cycles->count;
+    ASSERT_TRUE(cycles->cycled.wait_for(lock, 10s, [&] { return cycles->count >= seen + 5; }));
     EXPECT_LE(reporter.texts().size(), texts + 1);
     EXPECT_LE(reporter.messageCount(), messages + 1);
 }
